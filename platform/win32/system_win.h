@@ -1,0 +1,24 @@
+#pragma once
+// System facts: version, architecture, metrics, locale, processors, the
+// program's own path, memory, error texts.
+#include "platform/platform.h"
+
+namespace lum::win32 {
+
+class Win32System final : public ISystem {
+ public:
+  std::optional<OsVersionRecord> GetVersionEx() override;
+  std::optional<std::uint16_t> NativeArchitecture() override;
+  std::optional<bool> IsWow64Process() override;
+  int GetSystemMetrics(int index) override;
+  std::uint32_t ThreadLocale() override;
+  int ProcessorCount() override;
+  std::string ModuleFileName() override;
+  MemoryStatus Memory() override;
+  std::uint32_t LastError() override;
+  void SetLastError(std::uint32_t code) override;
+  std::string ErrorMessage(std::uint32_t code) override;
+  void Beep() override;
+};
+
+}  // namespace lum::win32
