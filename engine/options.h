@@ -1,0 +1,54 @@
+#pragma once
+// Tuning of the engine and the settings that the exported calls change while
+// tasks run (user agent, proxy, speed limit).
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+namespace lum::engine {
+
+struct EngineOptions {
+  int connections = 8;                     // per file, when the server serves ranges
+  std::int64_t minPiece = 1 << 20;         // never split off less than this
+  std::size_t writeBuffer = 1 << 20;       // per connection, written in one call
+  int maxRetries = 8;                      // failed attempts in a row without new bytes
+  int maxRedirects = 10;
+  int maxRestarts = 3;                     // the file changed on the server
+  std::chrono::milliseconds backoffFirst{200};
+  std::chrono::milliseconds backoffMax{5000};
+  std::chrono::milliseconds checkpointEvery{3000};
+  std::chrono::seconds speedWindow{5};
+};
+
+// Spreads the engine-wide speed limit over every connection of every task.
+class RateLimiter {
+ public:
+  void SetRate(std::int64_t bytesPerSecond);
+  // Sleeps as long as needed to keep under the rate; returns at once when unlimited.
+  void Consume(std::size_t bytes);
+
+ private:
+  std::mutex mu_;
+  std::int64_t rate_ = 0;
+  std::chrono::steady_clock::time_point next_{};
+};
+
+class SharedSettings {
+ public:
+  EngineOptions options;
+  RateLimiter limiter;
+
+  void SetUserAgent(const std::string& s) { std::lock_guard g(mu_); userAgent_ = s; }
+  void SetProxy(const std::string& s) { std::lock_guard g(mu_); proxy_ = s; }
+  std::string UserAgent() { std::lock_guard g(mu_); return userAgent_; }
+  std::string Proxy() { std::lock_guard g(mu_); return proxy_; }
+
+ private:
+  std::mutex mu_;
+  std::string userAgent_ = "Lumora-Engine/1.0";
+  std::string proxy_;
+};
+
+}  // namespace lum::engine
