@@ -2,6 +2,8 @@
 // The start-up header: the block of run log lines that names the running
 // system and the program, written first by the main window's creation.
 #include "inspect/sysinfo.h"
+#include "inspect/sysquery.h"
+#include "inspect/fileversion.h"
 #include "platform/platform.h"
 
 namespace lum {
