@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "engine/probe.h"
 #include "engine/task.h"
 
 namespace lum::engine {
@@ -94,5 +95,9 @@ std::optional<TaskSnapshot> Engine::Query(std::uint32_t id) {
 void Engine::SetSpeedLimit(std::int64_t bytesPerSecond) { settings_->limiter.SetRate(bytesPerSecond); }
 void Engine::SetUserAgent(const std::string& agent) { settings_->SetUserAgent(agent); }
 void Engine::SetProxy(const std::string& hostPort) { settings_->SetProxy(hostPort); }
+
+std::optional<std::int64_t> Engine::ProbeSize(const std::string& url) {
+  return ProbeFileSize(*transport_, url, *settings_);
+}
 
 }  // namespace lum::engine

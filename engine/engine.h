@@ -62,6 +62,9 @@ class Engine {
   void SetUserAgent(const std::string& agent);
   void SetProxy(const std::string& hostPort);       // empty: direct
 
+  // The length of the file at `url`, asked of the server without fetching it.
+  std::optional<std::int64_t> ProbeSize(const std::string& url);
+
  private:
   std::shared_ptr<Task> Find(std::uint32_t id);
 
