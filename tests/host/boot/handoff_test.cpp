@@ -1,0 +1,180 @@
+// The installer hand-off files, read back as GBK bytes and decoded again.
+#include <gtest/gtest.h>
+
+#include "boot/handoff.h"
+#include "tests/host/boot/folder_machine.h"
+
+namespace lum::test {
+namespace {
+
+// The key as the installer side knows it, written out independently here.
+Bytes KeyFromHex() {
+  const std::string hex = "3C915E07D42A68B3";
+  Bytes key;
+  for (std::size_t i = 0; i < hex.size(); i += 2) key.push_back(std::stoi(hex.substr(i, 2), nullptr, 16));
+  return key;
+}
+
+// What the PE-side installer does with the value.
+Bytes Decode(const std::string& hex) {
+  Bytes key = KeyFromHex(), out;
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+    out.push_back(static_cast<std::uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)) ^ key[(i / 2) % 8]);
+  return out;
+}
+
+Bytes B(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+const Bytes kGho = {0xFE, 0xEF, 0x01, 0x00};
+const Bytes kWim = {'M', 'S', 'W', 'I', 'M', 0, 0, 0};
+Bytes IsoBytes() {
+  Bytes b(40960, 0);
+  const Bytes pvd = {1, 'C', 'D', '0', '0', '1', 1, 0};
+  std::copy(pvd.begin(), pvd.end(), b.begin() + 32768);
+  return b;
+}
+
+class HandoffTest : public ::testing::Test {
+ protected:
+  void SetUp() override { env_.vars["SystemDrive"] = "C:"; }
+  HandoffInputs Workflow(const std::string& image) {
+    return {image, "x86", "5", "Lumora", "", "", ""};
+  }
+  Bytes Read(const std::string& path) { return ReadHostFile(files_.Host(path)); }
+  std::string EncodedOf(const std::string& path) {
+    std::string s = EncodeHandoffPath(cp_, path.substr(2));
+    return s;
+  }
+
+  TempDir dir_;
+  FolderFiles files_{dir_.path()};
+  MapEnvironment env_;
+  IconvCodePage cp_;
+};
+
+TEST_F(HandoffTest, EachImageTypeGivesItsLines) {
+  struct Case {
+    const char* what;
+    Bytes image;
+    HandoffInputs in;
+    std::vector<std::string> lines;  // %P stands for the encoded path
+  } cases[] = {
+      {"ghost", kGho, {"D:\\ZqGhost\\win7x64.gho", "x86", "5", "Lumora", "", "", ""},
+       {"[Config]", "TYPE=GHO", "GHO=%P", "Bit=x86"}},
+      {"wim, empty index and key", kWim, {"D:\\ZqGhost\\install.wim", "x64", "5", "Lumora", "", "", ""},
+       {"[Config]", "TYPE=WIM", "WIM=%P", "INDEX=", "CDKEY=", "Bit=x64"}},
+      {"wim with index and key", kWim, {"D:\\ZqGhost\\install.wim", "x86", "5", "Lumora", "w", "KEY-1", "2"},
+       {"[Config]", "TYPE=WIM", "WIM=%P", "INDEX=2", "CDKEY=KEY-1", "Bit=x86"}},
+      {"iso", IsoBytes(), {"D:\\ZqGhost\\win10.iso", "x86", "5", "Lumora", "sources\\install.wim", "", "1"},
+       {"[Config]", "TYPE=ISO", "SYS=5", "ISO=%P", "WIM=sources\\install.wim", "INDEX=1", "CDKEY=",
+        "Bit=x86"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteHostFile(files_.Host(c.in.imagePath), c.image);
+    std::string error;
+    ASSERT_TRUE(WriteHandoffFiles(files_, env_, cp_, c.in, error)) << error;
+    std::string expected;
+    for (std::string line : c.lines) {
+      if (auto at = line.find("%P"); at != std::string::npos) line.replace(at, 2, EncodedOf(c.in.imagePath));
+      expected += line + "\r\n";
+    }
+    EXPECT_EQ(Read("C:\\KFun.JP"), B(expected));
+    EXPECT_EQ(Read("D:\\GFun.JP"), B("Lumora\r\n"));
+    EXPECT_EQ(Decode(EncodedOf(c.in.imagePath)), B(c.in.imagePath.substr(2)));
+  }
+}
+
+// A path and a title outside ASCII travel as GBK bytes.
+TEST_F(HandoffTest, ChineseTextIsWrittenInTheAnsiCodePage) {
+  HandoffInputs in = Workflow("E:\\系统\\镜像.gho");
+  in.title = "一键重装";
+  WriteHostFile(files_.Host(in.imagePath), kGho);
+  std::string error;
+  ASSERT_TRUE(WriteHandoffFiles(files_, env_, cp_, in, error)) << error;
+  const Bytes gbkPath = {'\\', 0xCF, 0xB5, 0xCD, 0xB3, '\\', 0xBE, 0xB5, 0xCF, 0xF1, '.', 'g', 'h', 'o'};
+  const Bytes raw = Read("C:\\KFun.JP");
+  std::string kfun(raw.begin(), raw.end());
+  std::size_t at = kfun.find("GHO=") + 4;
+  std::string value = kfun.substr(at, kfun.find("\r\n", at) - at);
+  EXPECT_EQ(value.size(), 2 * gbkPath.size());
+  EXPECT_EQ(Decode(value), gbkPath);
+  EXPECT_EQ(Read("E:\\GFun.JP"), Bytes({0xD2, 0xBB, 0xBC, 0xFC, 0xD6, 0xD8, 0xD7, 0xB0, '\r', '\n'}));
+}
+
+TEST(EncodeHandoffPath, HexOfTheKeyedBytes) {
+  IconvCodePage cp;
+  EXPECT_EQ(EncodeHandoffPath(cp, ""), "");
+  EXPECT_EQ(EncodeHandoffPath(cp, "\\"), "60");  // 5C ^ 3C
+  std::string nine = EncodeHandoffPath(cp, "AAAAAAAAA");
+  ASSERT_EQ(nine.size(), 18u);
+  EXPECT_EQ(nine.substr(0, 2), nine.substr(16, 2));  // first and ninth use the same key byte
+  EXPECT_EQ(nine.substr(0, 16), "7DD01F46956B29F2");
+  std::string path = EncodeHandoffPath(cp, "\\ZqGhost\\win7x64.gho");
+  EXPECT_EQ(path.size(), 40u);
+  EXPECT_EQ(path.find_first_not_of("0123456789ABCDEF"), std::string::npos);
+}
+
+TEST_F(HandoffTest, ImageOnTheSystemDriveGivesBothFilesInOneRoot) {
+  WriteHostFile(files_.Host("C:\\img.gho"), kGho);
+  std::string error;
+  ASSERT_TRUE(WriteHandoffFiles(files_, env_, cp_, Workflow("C:\\img.gho"), error));
+  EXPECT_TRUE(files_.FileExists("C:\\KFun.JP"));
+  EXPECT_EQ(Read("C:\\GFun.JP"), B("Lumora\r\n"));
+}
+
+// Older files on C: to Z: go whether the rest succeeds or not; A: and B: are not looked at.
+TEST_F(HandoffTest, SweepRemovesOlderFilesOnEveryDriveFromCToZ) {
+  WriteHostFile(files_.Host("D:\\ZqGhost\\win7x64.gho"), kGho);
+  WriteHostFile(files_.Host("D:\\ZqGhost\\bad.zip"), B("PK\x03\x04"));
+  for (const char* image : {"D:\\ZqGhost\\win7x64.gho", "D:\\ZqGhost\\bad.zip"}) {
+    SCOPED_TRACE(image);
+    for (char l = 'A'; l <= 'Z'; ++l)
+      for (const char* name : {"KFun.JP", "GFun.JP"})
+        WriteHostFile(files_.Host(std::string(1, l) + ":\\" + name), B("old"));
+    std::string error;
+    bool ok = WriteHandoffFiles(files_, env_, cp_, Workflow(image), error);
+    EXPECT_EQ(ok, std::string(image).find(".gho") != std::string::npos);
+    for (char l = 'A'; l <= 'Z'; ++l) {
+      for (const char* name : {"KFun.JP", "GFun.JP"}) {
+        std::string path = std::string(1, l) + ":\\" + name;
+        bool fresh = ok && ((l == 'C' && name[0] == 'K') || (l == 'D' && name[0] == 'G'));
+        if (l < 'C')
+          EXPECT_EQ(Read(path), B("old")) << path;
+        else if (fresh)
+          EXPECT_NE(Read(path), B("old")) << path;
+        else
+          EXPECT_FALSE(files_.FileExists(path)) << path;
+      }
+    }
+  }
+}
+
+TEST_F(HandoffTest, FailuresGiveTheirTextsAndLeaveNoHalfHandoff) {
+  struct Case {
+    const char* what;
+    const char* image;
+    Bytes content;
+    const char* failWrite;
+    const char* text;
+  } cases[] = {
+      {"zip archive", "D:\\a.zip", B("PK\x03\x04"), nullptr, "映像文件类型错误！"},
+      {"missing image", "D:\\none.gho", {}, nullptr, "映像文件类型错误！"},
+      {"KFun.JP cannot be written", "D:\\a.gho", kGho, "KFun.JP", "系统配置1文件创建失败！"},
+      {"GFun.JP cannot be written", "D:\\a.gho", kGho, "GFun.JP", "系统配置2文件创建失败！"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    files_.failWritesOf.clear();
+    if (c.failWrite) files_.failWritesOf.insert(c.failWrite);
+    if (!c.content.empty()) WriteHostFile(files_.Host(c.image), c.content);
+    std::string error;
+    EXPECT_FALSE(WriteHandoffFiles(files_, env_, cp_, Workflow(c.image), error));
+    EXPECT_EQ(error, c.text);
+    EXPECT_FALSE(files_.FileExists("C:\\KFun.JP"));
+    EXPECT_FALSE(files_.FileExists("D:\\GFun.JP"));
+  }
+}
+
+}  // namespace
+}  // namespace lum::test

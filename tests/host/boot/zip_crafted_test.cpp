@@ -1,0 +1,121 @@
+// Archives crafted with Python's zipfile: stored paths that try to leave the
+// target folder, names Windows cannot keep, methods the reader does not know
+// and headers that contradict each other.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "boot/zip_archive.h"
+#include "boot/zip_extract.h"
+#include "tests/host/boot/folder_machine.h"
+
+namespace fs = std::filesystem;
+
+namespace lum::test {
+namespace {
+
+class ZipCraftedTest : public ::testing::Test {
+ protected:
+  void SetUp() override { files_ = std::make_unique<FolderFiles>(dir_.path() / "m"); }
+
+  // Writes the crafted archive to T:\a.zip.
+  void Make(const std::string& kase, const std::vector<std::string>& names = {}) {
+    std::string cmd = "python3 '" LUMORA_BOOT_TEST_DIR "/make_zip.py' '" +
+                      files_->Host("T:\\a.zip").string() + "' " + kase;
+    for (const std::string& n : names) {
+      std::string q;
+      for (char c : n) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+      cmd += " '" + q + "'";
+    }
+    ASSERT_TRUE(Shell(cmd)) << cmd;
+  }
+  bool Extract(const std::string& mask = "*.*") {
+    return ExtractZipFiles(*files_, cp_, "T:\\a.zip", "J5RT8WQ3", "C:\\out\\", mask);
+  }
+  // Every file anywhere on the machine except the archive, as host paths
+  // relative to the machine's root.
+  std::vector<std::string> AllFiles() {
+    std::vector<std::string> out;
+    for (const auto& e : fs::recursive_directory_iterator(dir_.path()))
+      if (e.is_regular_file() && e.path().filename() != "a.zip")
+        out.push_back(fs::relative(e.path(), dir_.path() / "m").generic_string());
+    std::sort(out.begin(), out.end());
+    return out;
+  }
+  std::string ErrorOf(const std::function<void()>& f) {
+    try {
+      f();
+    } catch (const ZipError& e) {
+      return e.what();
+    }
+    return "(no error)";
+  }
+
+  TempDir dir_;
+  std::unique_ptr<FolderFiles> files_;
+  IconvCodePage cp_;
+};
+
+TEST_F(ZipCraftedTest, StoredPathsLandInsideTheBaseFolder) {
+  Make("names", {"../x1", "C:\\x2", "/etc/x3", "..\\..\\x4", "a/b/x5", "C:x6", "sub/",
+                 "..\\sub\\"});
+  ASSERT_TRUE(Extract());
+  EXPECT_EQ(AllFiles(), (std::vector<std::string>{"C/out/x1", "C/out/x2", "C/out/x3", "C/out/x4",
+                                                  "C/out/x5", "C/out/x6"}));
+  EXPECT_EQ(ReadHostFile(files_->Host("C:\\out\\x2")).size(), 4000u + 5u);
+}
+
+TEST_F(ZipCraftedTest, NamesWindowsCannotKeepAreRefusedAndNothingIsWritten) {
+  for (const char* bad : {"..", "a/..", "x/.", "CON", "lpt1.txt", "nul.", "bad|name", "a<b",
+                          "tab\tname", "dot.", "blank "}) {
+    SCOPED_TRACE(bad);
+    Make("names", {"good", bad});
+    EXPECT_NE(ErrorOf([&] { Extract(); }).find("zip entry"), std::string::npos);
+    EXPECT_TRUE(AllFiles().empty());
+  }
+}
+
+TEST_F(ZipCraftedTest, DamagedOrForeignArchivesAreRefusedWithAClearError) {
+  struct Case {
+    const char* kase;
+    const char* message;
+  } cases[] = {
+      {"bzip2", "unsupported compression method 12"},
+      {"lzma", "unsupported compression method 14"},
+      {"local-name-differs", "disagree on the name"},
+      {"local-size-differs", "disagree on CRC or sizes"},
+      {"declared-smaller", "longer than its declared size"},
+      {"declared-larger", "shorter than its declared size"},
+      {"count-wrong", "central directory"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.kase);
+    Make(c.kase);
+    std::string error = ErrorOf([&] { Extract(); });
+    EXPECT_NE(error.find(c.message), std::string::npos) << error;
+    EXPECT_TRUE(AllFiles().empty());
+  }
+}
+
+// The reader stops at the declared size even while inflate has more to give.
+TEST_F(ZipCraftedTest, ReaderNeverHandsOverMoreThanTheDeclaredSize) {
+  Make("declared-smaller");
+  ZipArchive zip(*files_->Read("T:\\a.zip"));
+  ASSERT_EQ(zip.Entries().size(), 1u);
+  std::size_t seen = 0;
+  EXPECT_THROW(zip.Read(zip.Entries()[0], {}, [&](const std::uint8_t*, std::size_t n) { seen += n; }),
+               ZipError);
+  EXPECT_LE(seen, zip.Entries()[0].size);
+}
+
+TEST(ZipEntryTargetName, KeepsTheLastPartOfTheStoredName) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"wvldr", "wvldr"},        {"dir/wvldr.mbr", "wvldr.mbr"}, {"..\\..\\boot.ini", "boot.ini"},
+      {"D:\\x\\Varnix.ima", "Varnix.ima"}, {"C:x", "x"},        {"/etc/passwd", "passwd"},
+      {"COM10", "COM10"},        {"console", "console"},         {"中文.txt", "中文.txt"},
+  };
+  for (const auto& [stored, target] : cases) EXPECT_EQ(ZipEntryTargetName(stored), target) << stored;
+}
+
+}  // namespace
+}  // namespace lum::test
