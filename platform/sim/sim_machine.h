@@ -73,11 +73,11 @@ struct DriveSpec {
   int bus = kBusTypeSata;  // storage bus type; -1 makes the property query fail
   std::uint64_t totalBytes = 100 * kGiB;
   std::uint64_t freeBytes = 50 * kGiB;
-  std::string label;
+  std::string label{};
   std::string fileSystem = "NTFS";
   std::uint32_t serial = 0x5A5A0000;
   bool media = true;      // false: a letter with no medium and no folder (an empty optical drive)
-  std::string dosDevice;  // QueryDosDevice answer; empty: "\Device\HarddiskVolumeN"
+  std::string dosDevice{};  // QueryDosDevice answer; empty: "\Device\HarddiskVolumeN"
 };
 
 // A version resource as the tests describe it.
