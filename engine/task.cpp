@@ -356,6 +356,8 @@ Task::Outcome Task::Transfer(bool resume, const TransferState& saved) {
     workers.swap(workers_);
   }
   for (std::thread& w : workers) w.join();
+  // What has arrived so far stays usable for a later start.
+  if (!changed_ && received_ > 0) Checkpoint(true);
 
   if (changed_) return Outcome::Changed;
   if (failCode_ != 0) return Outcome::Failed;

@@ -148,6 +148,9 @@ class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
     daemon_threads = True
     allow_reuse_address = True
 
+    def handle_error(self, request, client_address):
+        pass  # clients hang up mid-body on purpose
+
 
 if __name__ == "__main__":
     srv = Server(("127.0.0.1", 0), Handler)

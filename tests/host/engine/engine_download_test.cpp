@@ -1,0 +1,272 @@
+// The engine core against real HTTP servers on 127.0.0.1: a scripted Python
+// server that can refuse ranges, cut connections, redirect, fail, and change
+// the file between requests; and nginx from the Debian package.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "engine/engine.h"
+#include "engine/host/curl_transport.h"
+#include "engine/state_file.h"
+#include "engine/task_records.h"
+#include "test_servers.h"
+
+namespace lum::engine {
+namespace {
+
+using namespace lum::enginetest;
+using namespace std::chrono_literals;
+
+EngineOptions TestOptions() {
+  EngineOptions o;
+  o.minPiece = 256 * 1024;  // several connections even for files of a few MiB
+  o.backoffFirst = 10ms;
+  o.backoffMax = 100ms;
+  o.maxRetries = 4;
+  return o;
+}
+
+class EngineDownload : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    char tmpl[] = "/tmp/lumora-engine-XXXXXX";
+    root_ = mkdtemp(tmpl);
+    chmod(root_.c_str(), 0755);  // nginx workers run as another user
+    std::system(("mkdir -p " + root_ + "/srv " + root_ + "/out " + root_ + "/nginx").c_str());
+    server_ = new ScriptedServer;
+    ASSERT_TRUE(server_->Start(root_ + "/srv"));
+  }
+  static void TearDownTestSuite() {
+    delete server_;
+    std::system(("rm -rf " + root_).c_str());
+  }
+  void SetUp() override {
+    engine_ = std::make_unique<Engine>(MakeCurlTransport(), std::shared_ptr<IEngineFiles>(MakeNativeFiles()),
+                                       TestOptions());
+  }
+
+  // A file on the server under a name no other test uses.
+  std::string Serve(const std::string& data, const std::string& v2 = "") {
+    std::string name = "f" + std::to_string(++counter_) + ".bin";
+    WriteFile(root_ + "/srv/" + name, data);
+    if (!v2.empty()) WriteFile(root_ + "/srv/" + name + ".v2", v2);
+    return name;
+  }
+  std::string Out(const std::string& name) { return root_ + "/out/" + name; }
+
+  TaskSnapshot Fetch(const std::string& url, const std::string& name) {
+    std::uint32_t id = engine_->CreateTask({url, root_ + "/out/", name});
+    EXPECT_NE(id, 0u);
+    EXPECT_TRUE(engine_->StartTask(id));
+    return WaitEnd(id);
+  }
+  TaskSnapshot WaitEnd(std::uint32_t id) {
+    auto until = std::chrono::steady_clock::now() + 60s;
+    for (;;) {
+      auto s = engine_->Query(id);
+      if (!s) return {};
+      if (s->status == kStatusFinished || s->status == kStatusFailed ||
+          std::chrono::steady_clock::now() > until) {
+        return *s;
+      }
+      std::this_thread::sleep_for(10ms);
+    }
+  }
+  void ExpectNoPartials(const std::string& name) {
+    EXPECT_FALSE(Exists(Out(name) + ".td")) << name;
+    EXPECT_FALSE(Exists(Out(name) + ".td.cfg")) << name;
+  }
+
+  static std::string root_;
+  static ScriptedServer* server_;
+  static int counter_;
+  std::unique_ptr<Engine> engine_;
+};
+
+std::string EngineDownload::root_;
+ScriptedServer* EngineDownload::server_ = nullptr;
+int EngineDownload::counter_ = 0;
+
+struct GoodCase {
+  const char* what;
+  std::size_t size;
+  const char* query;
+  bool expectNewVersion;   // the server changes the file after the first request
+  int minConnections, maxConnections;
+};
+
+TEST_F(EngineDownload, FetchesTheExactBytesWhateverTheServerDoes) {
+  const GoodCase cases[] = {
+      {"ranges, several connections", 3 << 20, "slow=2", false, 2, 8},
+      {"no ranges, one connection", 3 << 20, "ranges=0&slow=1", false, 1, 1},
+      {"connections cut mid-body", 3 << 20, "drop=300000&slow=1", false, 1, 8},
+      {"cut without ranges restarts", 3 << 20, "ranges=0&drop=700000&dropcount=3", false, 1, 1},
+      {"redirect chain", 1 << 20, "redirect=3", false, 1, 8},
+      {"500 pages between good answers", 3 << 20, "errevery=3&slow=1", false, 1, 8},
+      {"changed file, server evaluates If-Range", 3 << 20, "change=1&slow=2", true, 1, 8},
+      {"changed file, server ignores If-Range", 3 << 20, "change=1&slow=2&ifrange=0", true, 1, 8},
+      {"200 to a Range on a later segment", 3 << 20, "range200=1&slow=2", false, 1, 8},
+      {"zero-length file", 0, "", false, 1, 1},
+      {"zero-length file, no ranges", 0, "ranges=0", false, 1, 1},
+      {"one-byte file", 1, "", false, 1, 1},
+      {"one-byte file, no ranges", 1, "ranges=0", false, 1, 1},
+  };
+  unsigned seed = 1;
+  for (const GoodCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string v1 = RandomBytes(c.size, seed++);
+    std::string v2 = c.expectNewVersion ? RandomBytes(c.size + 4096, seed++) : "";
+    std::string name = Serve(v1, v2);
+    TaskSnapshot s = Fetch(server_->Url(name, c.query), name);
+    ASSERT_EQ(s.status, kStatusFinished) << "fail code " << s.failCode;
+    const std::string& want = c.expectNewVersion ? v2 : v1;
+    std::string wantPath = root_ + "/srv/" + name + (c.expectNewVersion ? ".v2" : "");
+    EXPECT_EQ(Sha256File(Out(name)), Sha256File(wantPath));
+    EXPECT_EQ(s.total, static_cast<std::int64_t>(want.size()));
+    EXPECT_EQ(s.received, static_cast<std::int64_t>(want.size()));
+    EXPECT_EQ(s.fraction, 1.0f);
+    ExpectNoPartials(name);
+    int active = server_->Stat(name, "maxActive");
+    EXPECT_GE(active, c.minConnections);
+    EXPECT_LE(active, c.maxConnections);
+  }
+}
+
+struct BadCase {
+  const char* what;
+  const char* query;
+  std::int32_t failCode;
+  bool serveFile;
+};
+
+TEST_F(EngineDownload, FailsWithoutWritingErrorPages) {
+  const BadCase cases[] = {
+      {"404 from the server", "status=404", 404, true},
+      {"500 on every try", "status=500", 500, true},
+      {"no such file", "", 404, false},
+      {"endless redirects", "redirect=50", kFailTooManyRedirects, true},
+  };
+  for (const BadCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string name = c.serveFile ? Serve(RandomBytes(100000, 7)) : "missing.bin";
+    TaskSnapshot s = Fetch(server_->Url(name, c.query), name);
+    EXPECT_EQ(s.status, kStatusFailed);
+    EXPECT_EQ(s.failCode, c.failCode);
+    EXPECT_FALSE(Exists(Out(name)));
+    ExpectNoPartials(name);  // no empty partial file from an attempt that got nothing
+  }
+}
+
+TEST_F(EngineDownload, AStoppedTaskResumesFromItsStateFile) {
+  std::string data = RandomBytes(8 << 20, 21);
+  std::string name = Serve(data);
+  std::string url = server_->Url(name, "slow=50");
+  std::uint32_t id = engine_->CreateTask({url, root_ + "/out/", name});
+  ASSERT_TRUE(engine_->StartTask(id));
+  bool sawSpeed = false;
+  for (int i = 0; i < 1000 && engine_->Query(id)->received < (1 << 20); ++i) {
+    sawSpeed |= engine_->Query(id)->speed > 0;
+    std::this_thread::sleep_for(10ms);
+  }
+  sawSpeed |= engine_->Query(id)->speed > 0;
+  EXPECT_TRUE(sawSpeed);
+  ASSERT_TRUE(engine_->StopTask(id));
+  EXPECT_EQ(engine_->Query(id)->status, kStatusStopped);
+  ASSERT_TRUE(Exists(Out(name) + ".td"));
+  auto state = ParseState(ReadFile(Out(name) + ".td.cfg"));
+  ASSERT_TRUE(state.has_value());
+  EXPECT_EQ(state->total, static_cast<std::int64_t>(data.size()));
+  std::int64_t missing = 0;
+  for (const ByteRange& r : state->missing) missing += r.to - r.from;
+  EXPECT_GT(missing, 0);
+  EXPECT_LT(missing, static_cast<std::int64_t>(data.size()));
+
+  // A new engine (as after a restart of the program) takes up where it stopped.
+  engine_ = std::make_unique<Engine>(MakeCurlTransport(), std::shared_ptr<IEngineFiles>(MakeNativeFiles()),
+                                     TestOptions());
+  TaskSnapshot s = Fetch(server_->Url(name, "slow=1"), name);
+  ASSERT_EQ(s.status, kStatusFinished);
+  EXPECT_EQ(Sha256File(Out(name)), Sha256File(root_ + "/srv/" + name));
+  ExpectNoPartials(name);
+}
+
+TEST_F(EngineDownload, ResumeOfAFileThatChangedMeanwhileStartsAfresh) {
+  std::string name = Serve(RandomBytes(4 << 20, 31));
+  std::string url = server_->Url(name, "slow=50");
+  std::uint32_t id = engine_->CreateTask({url, root_ + "/out/", name});
+  ASSERT_TRUE(engine_->StartTask(id));
+  while (engine_->Query(id)->received < (1 << 20)) std::this_thread::sleep_for(10ms);
+  ASSERT_TRUE(engine_->StopTask(id));
+  ASSERT_TRUE(Exists(Out(name) + ".td.cfg"));
+  // Another version of the file (another length, so another ETag).
+  WriteFile(root_ + "/srv/" + name, RandomBytes((4 << 20) + 777, 32));
+  ASSERT_TRUE(engine_->StartTask(id));
+  TaskSnapshot s = WaitEnd(id);
+  ASSERT_EQ(s.status, kStatusFinished);
+  EXPECT_EQ(Sha256File(Out(name)), Sha256File(root_ + "/srv/" + name));
+  ExpectNoPartials(name);
+}
+
+TEST_F(EngineDownload, SpeedLimitHoldsTheRateDown) {
+  std::string name = Serve(RandomBytes(3 << 20, 41));
+  engine_->SetSpeedLimit(1 << 20);
+  auto t0 = std::chrono::steady_clock::now();
+  TaskSnapshot s = Fetch(server_->Url(name), name);
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  ASSERT_EQ(s.status, kStatusFinished);
+  EXPECT_GE(seconds, 1.5);  // 3 MiB at 1 MiB/s, with half a second of allowance
+  EXPECT_EQ(Sha256File(Out(name)), Sha256File(root_ + "/srv/" + name));
+}
+
+TEST_F(EngineDownload, StopEndsAStalledTransfer) {
+  std::string name = Serve(RandomBytes(2 << 20, 51));
+  std::uint32_t id = engine_->CreateTask({server_->Url(name, "slow=3000"), root_ + "/out/", name});
+  ASSERT_TRUE(engine_->StartTask(id));
+  std::this_thread::sleep_for(300ms);
+  ASSERT_TRUE(engine_->StopTask(id));
+  EXPECT_EQ(engine_->Query(id)->status, kStatusStopped);
+  EXPECT_FALSE(Exists(Out(name)));
+  EXPECT_TRUE(engine_->DeleteTask(id));
+  EXPECT_FALSE(engine_->Query(id).has_value());
+}
+
+TEST_F(EngineDownload, ProbeSizeAsksTheServer) {
+  std::string name = Serve(RandomBytes(12345, 61));
+  EXPECT_EQ(engine_->ProbeSize(server_->Url(name, "redirect=2")), 12345);
+  EXPECT_EQ(engine_->ProbeSize(server_->Url(name, "ranges=0")), 12345);
+  EXPECT_EQ(engine_->ProbeSize(server_->Url(Serve(""))), 0);
+  EXPECT_FALSE(engine_->ProbeSize(server_->Url("missing.bin")).has_value());
+}
+
+TEST_F(EngineDownload, NginxWithAndWithoutRanges) {
+  std::string data = RandomBytes(9 << 20, 71);
+  WriteFile(root_ + "/srv/big.bin", data);
+  WriteFile(root_ + "/srv/empty.bin", "");
+  WriteFile(root_ + "/srv/one.bin", "x");
+  for (bool ranges : {true, false}) {
+    SCOPED_TRACE(ranges ? "ranges" : "no ranges");
+    std::string work = root_ + "/nginx/" + (ranges ? "r" : "n");
+    std::system(("mkdir -p " + work).c_str());
+    NginxServer nginx;
+    ASSERT_TRUE(nginx.Start(root_ + "/srv", work, ranges));
+    for (const char* file : {"big.bin", "empty.bin", "one.bin"}) {
+      SCOPED_TRACE(file);
+      std::string out = std::string(ranges ? "r-" : "n-") + file;
+      TaskSnapshot s = Fetch(nginx.Url(file), out);
+      ASSERT_EQ(s.status, kStatusFinished) << s.failCode;
+      EXPECT_EQ(Sha256File(Out(out)), Sha256File(root_ + "/srv/" + file));
+      ExpectNoPartials(out);
+    }
+    TaskSnapshot s = Fetch(nginx.Url("nothing-here.bin"), "nothing.bin");
+    EXPECT_EQ(s.status, kStatusFailed);
+    EXPECT_EQ(s.failCode, 404);
+    EXPECT_FALSE(Exists(Out("nothing.bin")));
+  }
+}
+
+}  // namespace
+}  // namespace lum::engine
