@@ -1,5 +1,6 @@
 #pragma once
 // Local time, the locale's time separator, a millisecond tick and sleeping.
+#include "platform/win32/windows_api.h"  // first: see there
 #include "platform/platform.h"
 
 namespace lum::win32 {

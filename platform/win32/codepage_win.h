@@ -1,5 +1,6 @@
 #pragma once
 // The system's ANSI code page (CP_ACP): 936 (GBK) on Simplified Chinese Windows.
+#include "platform/win32/windows_api.h"  // first: see there
 #include "platform/platform.h"
 
 namespace lum::win32 {

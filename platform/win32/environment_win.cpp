@@ -1,6 +1,6 @@
 #include "platform/win32/environment_win.h"
 
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 
 #include "platform/win32/wide.h"
 

@@ -1,6 +1,7 @@
 #pragma once
 // The process environment through GetEnvironmentVariableW and
 // SetEnvironmentVariableW (what child processes inherit).
+#include "platform/win32/windows_api.h"  // first: see there
 #include "platform/platform.h"
 
 namespace lum::win32 {

@@ -1,6 +1,6 @@
 #include "platform/win32/files_win.h"
 
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 #include <shellapi.h>
 
 #include <algorithm>

@@ -1,5 +1,6 @@
 #pragma once
 // Files and folders through the wide Win32 file calls.
+#include "platform/win32/windows_api.h"  // first: see there
 #include "platform/platform.h"
 
 namespace lum::win32 {

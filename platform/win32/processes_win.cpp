@@ -1,6 +1,6 @@
 #include "platform/win32/processes_win.h"
 
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 #include <tlhelp32.h>
 
 #include "platform/win32/wide.h"

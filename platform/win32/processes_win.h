@@ -1,6 +1,7 @@
 #pragma once
 // Child processes: start and wait, capture of console output through a pipe,
 // ToolHelp snapshots and termination.
+#include "platform/win32/windows_api.h"  // first: see there
 #include "platform/platform.h"
 
 namespace lum::win32 {

@@ -1,6 +1,6 @@
 #include "platform/win32/pump_win.h"
 
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 
 namespace lum::win32 {
 

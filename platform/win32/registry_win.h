@@ -1,5 +1,6 @@
 #pragma once
 // The registry through the wide advapi32 calls. Key handles are HKEYs.
+#include "platform/win32/windows_api.h"  // first: see there
 #include "platform/platform.h"
 
 namespace lum::win32 {

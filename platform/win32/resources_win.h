@@ -1,5 +1,6 @@
 #pragma once
 // The program's own resources, found by type name and resource name.
+#include "platform/win32/windows_api.h"  // first: see there
 #include "platform/platform.h"
 
 namespace lum::win32 {

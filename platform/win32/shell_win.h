@@ -1,5 +1,6 @@
 #pragma once
 // The shell's "open", the screen saver switch and the power request.
+#include "platform/win32/windows_api.h"  // first: see there
 #include "platform/platform.h"
 
 namespace lum::win32 {

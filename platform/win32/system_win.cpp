@@ -1,12 +1,8 @@
 #include "platform/win32/system_win.h"
 
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 
 #include "platform/win32/wide.h"
-
-// <windows.h> maps GetVersionEx to GetVersionExW; the seam's method keeps its
-// own name.
-#undef GetVersionEx
 
 namespace lum::win32 {
 namespace {

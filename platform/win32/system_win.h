@@ -1,6 +1,7 @@
 #pragma once
 // System facts: version, architecture, metrics, locale, processors, the
 // program's own path, memory, error texts.
+#include "platform/win32/windows_api.h"  // first: see there
 #include "platform/platform.h"
 
 namespace lum::win32 {

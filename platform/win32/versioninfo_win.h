@@ -1,5 +1,6 @@
 #pragma once
 // File version resources through the version library.
+#include "platform/win32/windows_api.h"  // first: see there
 #include "platform/platform.h"
 
 namespace lum::win32 {

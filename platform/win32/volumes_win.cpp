@@ -1,6 +1,6 @@
 #include "platform/win32/volumes_win.h"
 
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 #include <winioctl.h>
 
 #include <cstddef>
@@ -9,10 +9,6 @@
 
 #include "platform/text.h"
 #include "platform/win32/wide.h"
-
-// <windows.h> maps these to their W forms; the seam's methods keep their names.
-#undef QueryDosDevice
-#undef DefineDosDevice
 
 namespace lum::win32 {
 namespace {

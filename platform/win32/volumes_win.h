@@ -1,6 +1,7 @@
 #pragma once
 // Volumes and disk devices: drive types, device queries through
 // DeviceIoControl, DOS device names, free space and labels.
+#include "platform/win32/windows_api.h"  // first: see there
 #include "platform/platform.h"
 
 namespace lum::win32 {

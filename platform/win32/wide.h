@@ -1,7 +1,7 @@
 #pragma once
 // The Windows boundary of the real machine: UTF-8 to UTF-16 and back, a
 // guard that keeps GetLastError() across clean-up, and an owning handle.
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 
 #include <string>
 #include <string_view>

@@ -4,6 +4,7 @@
 //
 //   lum::win32::Win32Machine machine;
 //   lum::Platform p = machine.platform();
+#include "platform/win32/windows_api.h"  // first: see there
 #include "platform/platform.h"
 #include "platform/win32/clock_win.h"
 #include "platform/win32/codepage_win.h"

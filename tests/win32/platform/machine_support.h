@@ -1,7 +1,7 @@
 #pragma once
 // Shared pieces of the real-machine tests: a scratch folder per test and the
 // path of the child program beside the test program.
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 
 #include <string>
 
