@@ -93,4 +93,21 @@ TEST(LumoraExe, StartsNormallyAfterThePreviousInstanceEnded) {
   }
 }
 
+TEST(LumoraExe, ARunLogFailureIsReportedAndTheProgramGoesOn) {
+  // "windir" names a folder that does not exist: the first log line fails.
+  Started s = StartLumora({L"windir=C:\\NoSuchWindowsDir"});
+  ASSERT_TRUE(s.ok);
+  HWND dialog = nullptr;
+  for (int i = 0; i < 300 && !dialog; ++i) {
+    dialog = FindDialog(s.pi.dwProcessId);
+    if (!dialog) Sleep(100);
+  }
+  ASSERT_NE(dialog, nullptr) << "no error report";
+  EXPECT_EQ(DialogText(dialog), L"I/O error 3.");
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  // After the report the program goes on: its main window opens.
+  EXPECT_NE(WaitForMainWindow(s.pi.dwProcessId, true, 30000), nullptr);
+  CloseLumora(s);
+}
+
 }  // namespace

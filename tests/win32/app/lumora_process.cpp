@@ -35,13 +35,71 @@ long long FileSize(const std::wstring& path) {
   return (static_cast<long long>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
 }
 
-Started StartLumora() {
+namespace {
+// The current environment block with some variables replaced or added.
+std::wstring EnvironmentWith(const std::vector<std::wstring>& extra) {
+  std::vector<std::wstring> vars;
+  wchar_t* block = GetEnvironmentStringsW();
+  for (const wchar_t* p = block; *p; p += lstrlenW(p) + 1) vars.emplace_back(p);
+  FreeEnvironmentStringsW(block);
+  for (const auto& e : extra) {
+    std::wstring name = e.substr(0, e.find(L'=') + 1);
+    for (auto it = vars.begin(); it != vars.end();)
+      it = (_wcsnicmp(it->c_str(), name.c_str(), name.size()) == 0) ? vars.erase(it) : it + 1;
+    vars.push_back(e);
+  }
+  std::wstring out;
+  for (const auto& v : vars) out += v + L'\0';
+  out += L'\0';
+  return out;
+}
+}  // namespace
+
+Started StartLumora(const std::vector<std::wstring>& extraEnv) {
   Started s;
   std::wstring cmd = L"\"" + LumoraExePath() + L"\"";
   STARTUPINFOW si{};
   si.cb = sizeof si;
-  s.ok = CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &s.pi) != 0;
+  std::wstring env = EnvironmentWith(extraEnv);
+  s.ok = CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                        extraEnv.empty() ? nullptr : &env[0], nullptr, &si, &s.pi) != 0;
   return s;
+}
+
+namespace {
+struct DialogArgs {
+  DWORD pid;
+  HWND found;
+};
+BOOL CALLBACK DialogProc(HWND hwnd, LPARAM lp) {
+  auto* a = reinterpret_cast<DialogArgs*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  wchar_t cls[64];
+  if (pid == a->pid && GetClassNameW(hwnd, cls, 64) && lstrcmpW(cls, L"#32770") == 0) {
+    a->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+BOOL CALLBACK TextProc(HWND child, LPARAM lp) {
+  wchar_t cls[64], text[512];
+  if (GetClassNameW(child, cls, 64) && lstrcmpiW(cls, L"Static") == 0 && GetWindowTextW(child, text, 512) > 0)
+    *reinterpret_cast<std::wstring*>(lp) += text;
+  return TRUE;
+}
+}  // namespace
+
+HWND FindDialog(DWORD pid) {
+  DialogArgs a{pid, nullptr};
+  EnumWindows(DialogProc, reinterpret_cast<LPARAM>(&a));
+  return a.found;
+}
+
+std::wstring DialogText(HWND dialog) {
+  std::wstring text;
+  EnumChildWindows(dialog, TextProc, reinterpret_cast<LPARAM>(&text));
+  return text;
 }
 
 namespace {

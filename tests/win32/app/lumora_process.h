@@ -18,7 +18,11 @@ struct Started {
   PROCESS_INFORMATION pi{};
   bool ok = false;
 };
-Started StartLumora();
+// Starts Lumora.exe; extraEnv ("NAME=value" entries) overrides the inherited environment.
+Started StartLumora(const std::vector<std::wstring>& extraEnv = {});
+// A dialog box (class #32770) of the process, and its static text.
+HWND FindDialog(DWORD pid);
+std::wstring DialogText(HWND dialog);
 // The top-level "Tvorel" window of a process, visible or not; nullptr if none yet.
 HWND FindMainWindow(DWORD pid, bool mustBeVisible);
 HWND WaitForMainWindow(DWORD pid, bool mustBeVisible, DWORD timeoutMs);
