@@ -66,6 +66,9 @@ SimMachine::SimMachine()
   SetFileVersion(sys.modulePath, MakeFileVersion(LUMORA_VERSION_MAJOR, LUMORA_VERSION_MINOR,
                                                  LUMORA_VERSION_PATCH, LUMORA_VERSION_TWEAK));
   UseWindows(6, 1, 7601, 1, true, "6.1.7601.17514");
+  // An installed desktop system, not one inside setup.
+  SetRegDword(RegRoot::LocalMachine, "SYSTEM\\Setup", "SetupType", 0);
+  SetRegDword(RegRoot::LocalMachine, "SYSTEM\\Setup", "SystemSetupInProgress", 0);
 }
 
 SimMachine::~SimMachine() {

@@ -19,7 +19,8 @@
 // SystemDrive=C:, SystemRoot=windir=C:\Windows, temp=tmp=C:\Windows\temp,
 // username=Admin, COMPUTERNAME=LUMORA-PC; version 6.1.7601 SP1 workstation,
 // native AMD64 under WOW64, locale 2052, 4 processors, 4 GiB of memory,
-// ANSI code page 936 (GBK through iconv), local time 2017-08-18 14:05:09.
+// ANSI code page 936 (GBK through iconv), local time 2017-08-18 14:05:09;
+// HKLM\SYSTEM\Setup with SetupType 0 and SystemSetupInProgress 0 (a desktop).
 //
 // Operation names for Fail() and what a failing call does (the argument text
 // matched against is given after the name; the error goes to LastError):
@@ -207,6 +208,7 @@ class SimMachine {
   void SetRegString(RegRoot root, const std::string& key, const std::string& name,
                     const std::string& value);  // REG_SZ, UTF-16LE with its NUL
   void AddRegKey(RegRoot root, const std::string& key);
+  void DeleteRegValue(RegRoot root, const std::string& key, const std::string& name);
   bool RegKeyPresent(RegRoot root, const std::string& key) const;
   std::optional<SimRegValue> RegValue(RegRoot root, const std::string& key,
                                       const std::string& name) const;
@@ -335,7 +337,7 @@ class SimMachine {
   bool screenSaverOff_ = false;
   std::vector<std::uint32_t> executionStates_;
   LocalTime timeBase_{2017, 8, 18, 14, 5, 9, 0};
-  std::uint64_t timeBaseTick_ = 0;
+  std::uint64_t timeBaseTick_ = 1000000;  // the starting tick below
   std::uint64_t tick_ = 1000000;
   std::string timeSeparator_ = ":";
   std::vector<Failure> failures_;

@@ -63,6 +63,10 @@ void SimMachine::SetRegString(RegRoot root, const std::string& key, const std::s
 
 void SimMachine::AddRegKey(RegRoot root, const std::string& key) { MakeKey(root, key); }
 
+void SimMachine::DeleteRegValue(RegRoot root, const std::string& key, const std::string& name) {
+  if (RegKey* k = FindKey(root, key)) k->values.erase(UpperKey(name));
+}
+
 bool SimMachine::RegKeyPresent(RegRoot root, const std::string& key) const {
   return FindKey(root, key) != nullptr;
 }
