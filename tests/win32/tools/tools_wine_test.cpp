@@ -37,7 +37,7 @@ bool Exists(const std::string& path) {
 }
 
 // Runs a command line as CreateProcess receives it, hidden, and waits.
-DWORD Run(const std::string& commandLine) {
+DWORD RunCommand(const std::string& commandLine) {
   std::wstring line = W(commandLine);
   STARTUPINFOW si{};
   si.cb = sizeof si;
@@ -75,25 +75,23 @@ class ToolsUnderWine : public ::testing::Test {
     temp_ = lum::Utf16ToUtf8(std::u16string(tmp, tmp + wcslen(tmp)));
     if (!temp_.empty() && temp_.back() == '\\') temp_.pop_back();
     dir_ = temp_ + "\\lumora-tools-" + std::to_string(GetCurrentProcessId());
-    SHDelete(dir_);
+    RemoveTree(dir_);
     ASSERT_TRUE(CreateDirectoryW(W(dir_).c_str(), nullptr));
     savedStore_ = GetEnv("LUMORA_BOOTSTORE");
-    savedDrive_ = GetEnv("SystemDrive");
   }
   void TearDown() override {
     SetEnv("LUMORA_BOOTSTORE", savedStore_);
-    SetEnv("SystemDrive", savedDrive_);
-    SHDelete(dir_);
+    RemoveTree(dir_);
   }
-  static void SHDelete(const std::string& dir) {
-    Run("cmd /c rmdir /s /q " + dir);
+  static void RemoveTree(const std::string& dir) {
+    RunCommand("cmd /c rmdir /s /q " + dir + " >nul 2>&1");
   }
   void MakeDir(const std::string& d) { CreateDirectoryW(W(d).c_str(), nullptr); }
   void Copy(const std::string& from, const std::string& to) {
     ASSERT_TRUE(CopyFileW(W(from).c_str(), W(to).c_str(), FALSE)) << from << " -> " << to;
   }
 
-  std::string temp_, dir_, savedStore_, savedDrive_;
+  std::string temp_, dir_, savedStore_;
 };
 
 TEST_F(ToolsUnderWine, IsoToolExtractsTheWimWithTheChainsCommandLine) {
@@ -107,7 +105,7 @@ TEST_F(ToolsUnderWine, IsoToolExtractsTheWimWithTheChainsCommandLine) {
 
   const std::string line = "cmd /c " + t + "\\krpiso.krp  -silent -in " + s +
                            "\\BOOT\\KRP8PE6F.ISO -get /BOOT/KRP8PE6L.WIM -unattend -extract " + s + "\\BOOT";
-  EXPECT_EQ(Run(line), 0u) << line;
+  EXPECT_EQ(RunCommand(line), 0u) << line;
   const std::string want = ReadAll(fixture + "\\src\\BOOT\\KRP8PE6L.WIM");
   ASSERT_EQ(want.size(), 3000017u);
   EXPECT_TRUE(ReadAll(s + "\\BOOT\\KRP8PE6L.WIM") == want);
@@ -115,7 +113,7 @@ TEST_F(ToolsUnderWine, IsoToolExtractsTheWimWithTheChainsCommandLine) {
 
   // A nested file, by a name in other letter case, into a folder given with
   // quotation marks and a trailing backslash.
-  EXPECT_EQ(Run(t + "\\krpiso.krp -in " + s + "\\BOOT\\KRP8PE6F.ISO -get \\SUB\\DEEPER\\README.TXT -extract \"" +
+  EXPECT_EQ(RunCommand(t + "\\krpiso.krp -in " + s + "\\BOOT\\KRP8PE6F.ISO -get \\SUB\\DEEPER\\README.TXT -extract \"" +
                 s + "\\\""),
             0u);
   EXPECT_EQ(ReadAll(s + "\\Readme.txt"), "deep\r\n");
@@ -123,11 +121,11 @@ TEST_F(ToolsUnderWine, IsoToolExtractsTheWimWithTheChainsCommandLine) {
   // A broken image: non-zero, and the WIM from the run before is gone, so
   // the chain's existence test sees the failure.
   Copy(fixture + "\\broken.iso", s + "\\BOOT\\KRP8PE6F.ISO");
-  EXPECT_NE(Run(line), 0u);
+  EXPECT_NE(RunCommand(line), 0u);
   EXPECT_FALSE(Exists(s + "\\BOOT\\KRP8PE6L.WIM"));
   // No image at all.
   DeleteFileW(W(s + "\\BOOT\\KRP8PE6F.ISO").c_str());
-  EXPECT_NE(Run(line), 0u);
+  EXPECT_NE(RunCommand(line), 0u);
   EXPECT_FALSE(Exists(s + "\\BOOT\\KRP8PE6L.WIM"));
 }
 
@@ -140,9 +138,11 @@ TEST_F(ToolsUnderWine, EditorRunsEveryChainCommandAndTheRollback) {
   MakeDir(b_dir);
   const std::string b = b_dir + "\\BCDEdit.exe";
   Copy(HostPath(LUMORA_BOOTSTORE_EXE), b);
-  // The default place of the store: %SystemDrive%\Boot\BCD.
-  SetEnv("LUMORA_BOOTSTORE", "");
-  SetEnv("SystemDrive", s);
+  // The store file is named by LUMORA_BOOTSTORE: its default place,
+  // %SystemDrive%\Boot\BCD, would be the shared prefix's own C:\Boot (a process
+  // started here sees SystemDrive as C: whatever its parent set).
+  const std::string store = s + "\\Boot\\BCD";
+  SetEnv("LUMORA_BOOTSTORE", store);
 
   struct Chain {
     const char* name;
@@ -181,11 +181,10 @@ TEST_F(ToolsUnderWine, EditorRunsEveryChainCommandAndTheRollback) {
        s + "\\Boot\\BCD_",
        {"application=bootsector", "path=\\wvldr.mbr", "device=partition=C:", "default=" G}},
   };
-  const std::string store = s + "\\Boot\\BCD";
   for (const Chain& c : chains) {
     SCOPED_TRACE(c.name);
     DeleteFileW(W(store).c_str());
-    for (const std::string& a : c.args) EXPECT_EQ(Run(b + a), 0u) << b + a;
+    for (const std::string& a : c.args) EXPECT_EQ(RunCommand(b + a), 0u) << b + a;
     const std::string text = ReadAll(store);
     ASSERT_EQ(text.rfind("\xEF\xBB\xBF; Lumora boot store (text)\r\n", 0), 0u) << text;
     for (const std::string& line : c.storeLines)
@@ -193,18 +192,18 @@ TEST_F(ToolsUnderWine, EditorRunsEveryChainCommandAndTheRollback) {
     const std::string exported = ReadAll(c.exportPath);
     EXPECT_EQ(exported.find(G), std::string::npos) << "the export holds the store from before";
     // Anything else is refused and changes nothing.
-    EXPECT_NE(Run(b + " /enum"), 0u);
-    EXPECT_NE(Run(b + " /set " G " device somewhere"), 0u);
+    EXPECT_NE(RunCommand(b + " /enum"), 0u);
+    EXPECT_NE(RunCommand(b + " /set " G " device somewhere"), 0u);
     EXPECT_EQ(ReadAll(store), text);
     // The rollback through the editor brings back the store from before.
-    EXPECT_EQ(Run(b + " /import " + c.exportPath), 0u);
+    EXPECT_EQ(RunCommand(b + " /import " + c.exportPath), 0u);
     EXPECT_EQ(ReadAll(store), exported);
   }
 
   // LUMORA_BOOTSTORE names another store file.
   const std::string other = dir_ + "\\other\\store.txt";
   SetEnv("LUMORA_BOOTSTORE", other);
-  EXPECT_EQ(Run(b + " /timeout 7"), 0u);
+  EXPECT_EQ(RunCommand(b + " /timeout 7"), 0u);
   EXPECT_NE(ReadAll(other).find("\r\ntimeout=7\r\n"), std::string::npos);
   EXPECT_EQ(ReadAll(store).find("timeout=7"), std::string::npos);
 }
