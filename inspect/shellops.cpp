@@ -13,7 +13,11 @@ void ShellOpen(Platform& p, const std::string& target) { p.shell.Open(target); }
 
 bool DeleteFileOrTree(Platform& p, const std::string& path) {
   if (p.files.Delete(path)) return true;
-  return p.files.DeleteTree(path);
+  // The work folder is named with its closing backslash; the shell's delete
+  // wants the folder's own name, so the separator is dropped (not from "C:\").
+  std::string target = path;
+  while (target.size() > 3 && (target.back() == '\\' || target.back() == '/')) target.pop_back();
+  return p.files.DeleteTree(target);
 }
 
 }  // namespace lum

@@ -124,6 +124,8 @@ TEST(DeleteFileOrTree, FileFolderAndMissingPath) {
   m.PutFile("C:\\one.txt", "1");
   EXPECT_TRUE(DeleteFileOrTree(m.platform(), "C:\\one.txt"));
   EXPECT_FALSE(m.Exists("C:\\one.txt"));
+  // The tree delete gets the folder's name without the closing backslash.
+  m.Fail("files.DeleteTree", "~SkQwErT\\");
   EXPECT_TRUE(DeleteFileOrTree(m.platform(), "C:\\Windows\\temp\\~SkQwErT\\"));
   EXPECT_FALSE(m.Exists("C:\\Windows\\temp\\~SkQwErT"));
   EXPECT_TRUE(m.Exists("C:\\Windows\\temp"));
