@@ -19,13 +19,16 @@ using lum::engine::TaskSpec;
 
 namespace {
 
+// Made by XL_Init and destroyed only by XL_UnInit. No static destructor may
+// touch it: at process exit the task threads are already gone and joining them
+// under the loader lock would hang the exit.
 std::mutex g_mu;
-std::unique_ptr<Engine> g_engine;
+Engine* g_engine = nullptr;
 bool g_pinned = false;
 
 Engine* Current() {
   std::lock_guard g(g_mu);
-  return g_engine.get();
+  return g_engine;
 }
 
 std::uint32_t Id(HANDLE h) { return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(h)); }
@@ -77,8 +80,8 @@ BOOL WINAPI XL_Init() {
   return Guard([] {
     std::lock_guard g(g_mu);
     if (!g_engine) {
-      g_engine = std::make_unique<Engine>(lum::engine::MakeWinHttpTransport(),
-                                          std::shared_ptr<lum::engine::IEngineFiles>(lum::engine::MakeNativeFiles()));
+      g_engine = new Engine(lum::engine::MakeWinHttpTransport(),
+                            std::shared_ptr<lum::engine::IEngineFiles>(lum::engine::MakeNativeFiles()));
     }
     return TRUE;
   }, FALSE);
@@ -86,12 +89,13 @@ BOOL WINAPI XL_Init() {
 
 BOOL WINAPI XL_UnInit() {
   return Guard([] {
-    std::unique_ptr<Engine> e;
+    Engine* e;
     {
       std::lock_guard g(g_mu);
-      e.swap(g_engine);
+      e = g_engine;
+      g_engine = nullptr;
     }
-    e.reset();  // stops every task outside the lock
+    delete e;  // stops every task outside the lock
     return TRUE;
   }, FALSE);
 }
