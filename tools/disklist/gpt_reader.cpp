@@ -1,4 +1,5 @@
 // The GPT header and its partition entries.
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -35,6 +36,10 @@ void ReadGptPartitions(ISectorSource& disk, DiskListing& out) {
   if (entrySize < kMinEntrySize || entrySize > sectorSize || sectorSize % entrySize != 0) return;
   if (count > kMaxEntries) count = kMaxEntries;
   const std::uint32_t perSector = sectorSize / entrySize;
+  // The array lies after the header and, when the disk told its length, on it.
+  const std::uint64_t arraySectors = (count + perSector - 1) / perSector;
+  if (entriesLba < 2 || entriesLba > UINT64_MAX - arraySectors) return;
+  if (out.sectorCount != 0 && entriesLba + arraySectors > out.sectorCount) return;
 
   std::vector<std::uint8_t> sector(sectorSize);
   std::vector<PartitionEntry> found;
