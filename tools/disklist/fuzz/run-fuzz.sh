@@ -34,8 +34,10 @@ fi
 
 log=$build/disklist-fuzz.log
 set +e
-"$build/tools/disklist/disklist_fuzz" -max_total_time="$seconds" -max_len=131072 -timeout=5 \
-  -print_final_stats=1 "$corpus" >"$log" 2>&1
+# One input runs in milliseconds; the generous timeout only allows for a
+# machine busy with other work.
+"$build/tools/disklist/disklist_fuzz" -max_total_time="$seconds" -max_len=131072 -timeout=30 \
+  -artifact_prefix="$build/disklist-" -print_final_stats=1 "$corpus" >"$log" 2>&1
 rc=$?
 set -e
 grep -E '^#[0-9]+.*(DONE|pulse|NEW)' "$log" | tail -1 || true
