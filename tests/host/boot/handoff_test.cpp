@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "boot/handoff.h"
-#include "tests/host/boot/folder_machine.h"
+#include "tests/host/boot/test_support.h"
 
 namespace lum::test {
 namespace {
@@ -23,7 +23,6 @@ Bytes Decode(const std::string& hex) {
   return out;
 }
 
-Bytes B(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
 const Bytes kGho = {0xFE, 0xEF, 0x01, 0x00};
 const Bytes kWim = {'M', 'S', 'W', 'I', 'M', 0, 0, 0};
@@ -36,20 +35,27 @@ Bytes IsoBytes() {
 
 class HandoffTest : public ::testing::Test {
  protected:
-  void SetUp() override { env_.vars["SystemDrive"] = "C:"; }
+  void SetUp() override {
+    for (char l = 'A'; l <= 'Z'; ++l) {
+      if (l == 'C') continue;
+      sim::DriveSpec spec;
+      if (l < 'C') spec.type = kDriveRemovable;
+      m_.AddDrive(l, spec);
+    }
+  }
   HandoffInputs Workflow(const std::string& image) {
     return {image, "x86", "5", "Lumora", "", "", ""};
   }
-  Bytes Read(const std::string& path) { return ReadHostFile(files_.Host(path)); }
+  bool Run(const HandoffInputs& in, std::string& error) {
+    Platform& p = m_.platform();
+    return WriteHandoffFiles(p.files, p.env, p.codepage, in, error);
+  }
+  Bytes Read(const std::string& path) { return ReadBytes(m_, path); }
   std::string EncodedOf(const std::string& path) {
-    std::string s = EncodeHandoffPath(cp_, path.substr(2));
-    return s;
+    return EncodeHandoffPath(m_.platform().codepage, path.substr(2));
   }
 
-  TempDir dir_;
-  FolderFiles files_{dir_.path()};
-  MapEnvironment env_;
-  IconvCodePage cp_;
+  sim::SimMachine m_;
 };
 
 TEST_F(HandoffTest, EachImageTypeGivesItsLines) {
@@ -71,9 +77,9 @@ TEST_F(HandoffTest, EachImageTypeGivesItsLines) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    WriteHostFile(files_.Host(c.in.imagePath), c.image);
+    PutBytes(m_, c.in.imagePath, c.image);
     std::string error;
-    ASSERT_TRUE(WriteHandoffFiles(files_, env_, cp_, c.in, error)) << error;
+    ASSERT_TRUE(Run(c.in, error)) << error;
     std::string expected;
     for (std::string line : c.lines) {
       if (auto at = line.find("%P"); at != std::string::npos) line.replace(at, 2, EncodedOf(c.in.imagePath));
@@ -89,9 +95,9 @@ TEST_F(HandoffTest, EachImageTypeGivesItsLines) {
 TEST_F(HandoffTest, ChineseTextIsWrittenInTheAnsiCodePage) {
   HandoffInputs in = Workflow("E:\\系统\\镜像.gho");
   in.title = "一键重装";
-  WriteHostFile(files_.Host(in.imagePath), kGho);
+  PutBytes(m_, in.imagePath, kGho);
   std::string error;
-  ASSERT_TRUE(WriteHandoffFiles(files_, env_, cp_, in, error)) << error;
+  ASSERT_TRUE(Run(in, error)) << error;
   const Bytes gbkPath = {'\\', 0xCF, 0xB5, 0xCD, 0xB3, '\\', 0xBE, 0xB5, 0xCF, 0xF1, '.', 'g', 'h', 'o'};
   const Bytes raw = Read("C:\\KFun.JP");
   std::string kfun(raw.begin(), raw.end());
@@ -103,7 +109,8 @@ TEST_F(HandoffTest, ChineseTextIsWrittenInTheAnsiCodePage) {
 }
 
 TEST(EncodeHandoffPath, HexOfTheKeyedBytes) {
-  IconvCodePage cp;
+  sim::SimMachine m;
+  ICodePage& cp = m.platform().codepage;
   EXPECT_EQ(EncodeHandoffPath(cp, ""), "");
   EXPECT_EQ(EncodeHandoffPath(cp, "\\"), "60");  // 5C ^ 3C
   std::string nine = EncodeHandoffPath(cp, "AAAAAAAAA");
@@ -116,24 +123,24 @@ TEST(EncodeHandoffPath, HexOfTheKeyedBytes) {
 }
 
 TEST_F(HandoffTest, ImageOnTheSystemDriveGivesBothFilesInOneRoot) {
-  WriteHostFile(files_.Host("C:\\img.gho"), kGho);
+  PutBytes(m_, "C:\\img.gho", kGho);
   std::string error;
-  ASSERT_TRUE(WriteHandoffFiles(files_, env_, cp_, Workflow("C:\\img.gho"), error));
-  EXPECT_TRUE(files_.FileExists("C:\\KFun.JP"));
+  ASSERT_TRUE(Run(Workflow("C:\\img.gho"), error));
+  EXPECT_TRUE(m_.Exists("C:\\KFun.JP"));
   EXPECT_EQ(Read("C:\\GFun.JP"), B("Lumora\r\n"));
 }
 
 // Older files on C: to Z: go whether the rest succeeds or not; A: and B: are not looked at.
 TEST_F(HandoffTest, SweepRemovesOlderFilesOnEveryDriveFromCToZ) {
-  WriteHostFile(files_.Host("D:\\ZqGhost\\win7x64.gho"), kGho);
-  WriteHostFile(files_.Host("D:\\ZqGhost\\bad.zip"), B("PK\x03\x04"));
+  PutBytes(m_, "D:\\ZqGhost\\win7x64.gho", kGho);
+  m_.PutFile("D:\\ZqGhost\\bad.zip", "PK\x03\x04");
   for (const char* image : {"D:\\ZqGhost\\win7x64.gho", "D:\\ZqGhost\\bad.zip"}) {
     SCOPED_TRACE(image);
     for (char l = 'A'; l <= 'Z'; ++l)
       for (const char* name : {"KFun.JP", "GFun.JP"})
-        WriteHostFile(files_.Host(std::string(1, l) + ":\\" + name), B("old"));
+        m_.PutFile(std::string(1, l) + ":\\" + name, "old");
     std::string error;
-    bool ok = WriteHandoffFiles(files_, env_, cp_, Workflow(image), error);
+    bool ok = Run(Workflow(image), error);
     EXPECT_EQ(ok, std::string(image).find(".gho") != std::string::npos);
     for (char l = 'A'; l <= 'Z'; ++l) {
       for (const char* name : {"KFun.JP", "GFun.JP"}) {
@@ -144,7 +151,7 @@ TEST_F(HandoffTest, SweepRemovesOlderFilesOnEveryDriveFromCToZ) {
         else if (fresh)
           EXPECT_NE(Read(path), B("old")) << path;
         else
-          EXPECT_FALSE(files_.FileExists(path)) << path;
+          EXPECT_FALSE(m_.Exists(path)) << path;
       }
     }
   }
@@ -165,14 +172,14 @@ TEST_F(HandoffTest, FailuresGiveTheirTextsAndLeaveNoHalfHandoff) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    files_.failWritesOf.clear();
-    if (c.failWrite) files_.failWritesOf.insert(c.failWrite);
-    if (!c.content.empty()) WriteHostFile(files_.Host(c.image), c.content);
+    m_.ClearFailures();
+    if (c.failWrite) m_.Fail("files.Write", c.failWrite);
+    if (!c.content.empty()) PutBytes(m_, c.image, c.content);
     std::string error;
-    EXPECT_FALSE(WriteHandoffFiles(files_, env_, cp_, Workflow(c.image), error));
+    EXPECT_FALSE(Run(Workflow(c.image), error));
     EXPECT_EQ(error, c.text);
-    EXPECT_FALSE(files_.FileExists("C:\\KFun.JP"));
-    EXPECT_FALSE(files_.FileExists("D:\\GFun.JP"));
+    EXPECT_FALSE(m_.Exists("C:\\KFun.JP"));
+    EXPECT_FALSE(m_.Exists("D:\\GFun.JP"));
   }
 }
 

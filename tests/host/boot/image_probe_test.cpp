@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "boot/image_probe.h"
-#include "tests/host/boot/folder_machine.h"
+#include "tests/host/boot/test_support.h"
 
 namespace lum::test {
 namespace {
@@ -18,10 +18,12 @@ const Bytes kPvd = {1, 'C', 'D', '0', '0', '1', 1, 0};
 
 TEST(ImageProbe, Table) {
   TempDir dir;
-  FolderFiles files(dir.path());
+  sim::SimMachine m;
+  m.AddDrive('D');
+  IFiles& files = m.platform().files;
   ASSERT_TRUE(Shell("mkdir -p " + dir.path().string() + "/isosrc && echo setup > " +
                     dir.path().string() + "/isosrc/setup.txt && xorriso -as mkisofs -quiet -o " +
-                    files.Host("D:\\real.iso").string() + " " + dir.path().string() + "/isosrc 2>/dev/null"));
+                    m.Host("D:\\real.iso").string() + " " + dir.path().string() + "/isosrc 2>/dev/null"));
   struct Case {
     const char* what;
     Bytes content;  // empty with missing: no file at all
@@ -54,7 +56,7 @@ TEST(ImageProbe, Table) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     files.Delete("D:\\x.img");
-    if (!c.missing) WriteHostFile(files.Host("D:\\x.img"), c.content);
+    if (!c.missing) PutBytes(m, "D:\\x.img", c.content);
     EXPECT_EQ(IsGhostImage(files, "D:\\x.img"), c.ghost);
     EXPECT_EQ(IsWimImage(files, "D:\\x.img"), c.wim);
     EXPECT_EQ(IsIsoImage(files, "D:\\x.img"), c.iso);
@@ -62,6 +64,14 @@ TEST(ImageProbe, Table) {
   EXPECT_TRUE(IsIsoImage(files, "D:\\real.iso"));
   EXPECT_FALSE(IsGhostImage(files, "D:\\real.iso"));
   EXPECT_FALSE(IsWimImage(files, "D:\\real.iso"));
+
+  // A file that cannot be opened or read reads as a negative answer.
+  PutBytes(m, "D:\\x.img", {0xFE, 0xEF, 0x01});
+  m.Fail("files.ReadPrefix", "x.img");
+  EXPECT_FALSE(IsGhostImage(files, "D:\\x.img"));
+  m.ClearFailures();
+  m.Fail("files.FileExists", "real.iso");
+  EXPECT_FALSE(IsIsoImage(files, "D:\\real.iso"));
 }
 
 }  // namespace

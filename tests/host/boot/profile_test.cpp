@@ -1,45 +1,48 @@
-// The portable profile writer and WriteIniValue on a machine whose files are
-// folders, with the ANSI code page 936.
+// The portable profile writer and WriteIniValue on the simulated machine
+// (ANSI code page 936).
 #include <gtest/gtest.h>
 
 #include "boot/ini_file.h"
 #include "boot/portable_profile_writer.h"
 #include "boot/profile_text.h"
-#include "tests/host/boot/folder_machine.h"
 #include "tests/host/boot/profile_cases.h"
+#include "tests/host/boot/test_support.h"
 
 namespace lum::test {
 namespace {
 
 class ProfileTest : public ::testing::Test {
  protected:
-  TempDir dir_;
-  FolderFiles files_{dir_.path()};
-  IconvCodePage cp_;
-  PortableProfileWriter writer_{files_, cp_};
+  bool Write(const char* section, const char* key, const char* value, const std::string& path) {
+    return WriteIniValue(m_.platform().files, writer_, section, key, value, path);
+  }
+  sim::SimMachine m_;
+  PortableProfileWriter writer_{m_.platform().files, m_.platform().codepage};
 };
 
-std::string Bytes2Str(const Bytes& b) { return std::string(b.begin(), b.end()); }
-
-TEST_F(ProfileTest, CasesShared) {
+TEST_F(ProfileTest, SharedCases) {
   for (const ProfileCase& c : ProfileCases()) {
     SCOPED_TRACE(c.what);
-    WriteHostFile(files_.Host("C:\\boot.ini"), c.before);
-    EXPECT_TRUE(WriteIniValue(files_, writer_, c.section, c.key, c.value, "C:\\boot.ini"));
-    EXPECT_EQ(Bytes2Str(ReadHostFile(files_.Host("C:\\boot.ini"))), c.after);
+    m_.PutFile("C:\\boot.ini", c.before);
+    EXPECT_TRUE(Write(c.section, c.key, c.value, "C:\\boot.ini"));
+    EXPECT_EQ(m_.ReadFile("C:\\boot.ini"), c.after);
   }
 }
 
 TEST_F(ProfileTest, MissingFileIsNotCreated) {
-  EXPECT_FALSE(WriteIniValue(files_, writer_, "boot loader", "timeout", "3", "C:\\boot.ini"));
-  EXPECT_FALSE(files_.FileExists("C:\\boot.ini"));
+  EXPECT_FALSE(Write("boot loader", "timeout", "3", "C:\\boot.ini"));
+  EXPECT_FALSE(m_.Exists("C:\\boot.ini"));
 }
 
-TEST_F(ProfileTest, FailedWriteGivesFalse) {
-  WriteHostFile(files_.Host("C:\\boot.ini"), kBootIni);
-  files_.failWritesOf.insert("boot.ini");
-  EXPECT_FALSE(WriteIniValue(files_, writer_, "boot loader", "timeout", "3", "C:\\boot.ini"));
-  EXPECT_EQ(Bytes2Str(ReadHostFile(files_.Host("C:\\boot.ini"))), kBootIni);
+TEST_F(ProfileTest, FailedReadOrWriteGivesFalseAndChangesNothing) {
+  for (const char* op : {"files.Read", "files.Write"}) {
+    SCOPED_TRACE(op);
+    m_.ClearFailures();
+    m_.PutFile("C:\\boot.ini", kBootIni);
+    m_.Fail(op, "boot.ini");
+    EXPECT_FALSE(Write("boot loader", "timeout", "3", "C:\\boot.ini"));
+    EXPECT_EQ(m_.ReadFile("C:\\boot.ini"), kBootIni);
+  }
 }
 
 // Lines the edit does not touch stay byte for byte, whatever their spelling.
@@ -54,11 +57,11 @@ TEST_F(ProfileTest, Utf16FileStaysUtf16) {
   const std::u16string text = u"[a]\r\nk=1\r\n";
   Bytes before{0xFF, 0xFE};
   for (char16_t c : text) before.push_back(c & 0xFF), before.push_back(c >> 8);
-  WriteHostFile(files_.Host("C:\\u.ini"), before);
-  EXPECT_TRUE(WriteIniValue(files_, writer_, "a", "k", "中", "C:\\u.ini"));
+  PutBytes(m_, "C:\\u.ini", before);
+  EXPECT_TRUE(Write("a", "k", "中", "C:\\u.ini"));
   const Bytes expected = {0xFF, 0xFE, '[', 0, 'a', 0, ']', 0, '\r', 0, '\n', 0, 'k', 0,
                           '=',  0,    0x2D, 0x4E, '\r', 0, '\n', 0};
-  EXPECT_EQ(ReadHostFile(files_.Host("C:\\u.ini")), expected);
+  EXPECT_EQ(ReadBytes(m_, "C:\\u.ini"), expected);
 }
 
 }  // namespace

@@ -4,10 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 
 #include "boot/zip_archive.h"
 #include "boot/zip_extract.h"
-#include "tests/host/boot/folder_machine.h"
+#include "tests/host/boot/test_support.h"
 
 namespace fs = std::filesystem;
 
@@ -16,12 +17,15 @@ namespace {
 
 class ZipCraftedTest : public ::testing::Test {
  protected:
-  void SetUp() override { files_ = std::make_unique<FolderFiles>(dir_.path() / "m"); }
+  void SetUp() override {
+    m_.AddDrive('T');
+    baseline_ = HostFiles();
+  }
 
   // Writes the crafted archive to T:\a.zip.
   void Make(const std::string& kase, const std::vector<std::string>& names = {}) {
     std::string cmd = "python3 '" LUMORA_BOOT_TEST_DIR "/make_zip.py' '" +
-                      files_->Host("T:\\a.zip").string() + "' " + kase;
+                      m_.Host("T:\\a.zip").string() + "' " + kase;
     for (const std::string& n : names) {
       std::string q;
       for (char c : n) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -30,17 +34,24 @@ class ZipCraftedTest : public ::testing::Test {
     ASSERT_TRUE(Shell(cmd)) << cmd;
   }
   bool Extract(const std::string& mask = "*.*") {
-    return ExtractZipFiles(*files_, cp_, "T:\\a.zip", "J5RT8WQ3", "C:\\out\\", mask);
+    return ExtractZipFiles(m_.platform().files, m_.platform().codepage, "T:\\a.zip", "J5RT8WQ3",
+                           "C:\\out\\", mask);
   }
-  // Every file anywhere on the machine except the archive, as host paths
-  // relative to the machine's root.
-  std::vector<std::string> AllFiles() {
+  // Every file on the machine's drives, relative to its root, the archive left out.
+  std::vector<std::string> HostFiles() {
     std::vector<std::string> out;
-    for (const auto& e : fs::recursive_directory_iterator(dir_.path()))
+    for (const auto& e : fs::recursive_directory_iterator(m_.Root()))
       if (e.is_regular_file() && e.path().filename() != "a.zip")
-        out.push_back(fs::relative(e.path(), dir_.path() / "m").generic_string());
+        out.push_back(fs::relative(e.path(), m_.Root()).generic_string());
     std::sort(out.begin(), out.end());
     return out;
+  }
+  // The files that appeared since the test began, with the drive as the first part.
+  std::vector<std::string> AllFiles() {
+    std::vector<std::string> now = HostFiles(), added;
+    std::set_difference(now.begin(), now.end(), baseline_.begin(), baseline_.end(),
+                        std::back_inserter(added));
+    return added;
   }
   std::string ErrorOf(const std::function<void()>& f) {
     try {
@@ -51,9 +62,8 @@ class ZipCraftedTest : public ::testing::Test {
     return "(no error)";
   }
 
-  TempDir dir_;
-  std::unique_ptr<FolderFiles> files_;
-  IconvCodePage cp_;
+  sim::SimMachine m_;
+  std::vector<std::string> baseline_;
 };
 
 TEST_F(ZipCraftedTest, StoredPathsLandInsideTheBaseFolder) {
@@ -62,7 +72,7 @@ TEST_F(ZipCraftedTest, StoredPathsLandInsideTheBaseFolder) {
   ASSERT_TRUE(Extract());
   EXPECT_EQ(AllFiles(), (std::vector<std::string>{"C/out/x1", "C/out/x2", "C/out/x3", "C/out/x4",
                                                   "C/out/x5", "C/out/x6"}));
-  EXPECT_EQ(ReadHostFile(files_->Host("C:\\out\\x2")).size(), 4000u + 5u);
+  EXPECT_EQ(ReadBytes(m_, "C:\\out\\x2").size(), 4000u + 5u);
 }
 
 TEST_F(ZipCraftedTest, NamesWindowsCannotKeepAreRefusedAndNothingIsWritten) {
@@ -100,7 +110,7 @@ TEST_F(ZipCraftedTest, DamagedOrForeignArchivesAreRefusedWithAClearError) {
 // The reader stops at the declared size even while inflate has more to give.
 TEST_F(ZipCraftedTest, ReaderNeverHandsOverMoreThanTheDeclaredSize) {
   Make("declared-smaller");
-  ZipArchive zip(*files_->Read("T:\\a.zip"));
+  ZipArchive zip(ReadBytes(m_, "T:\\a.zip"));
   ASSERT_EQ(zip.Entries().size(), 1u);
   std::size_t seen = 0;
   EXPECT_THROW(zip.Read(zip.Entries()[0], {}, [&](const std::uint8_t*, std::size_t n) { seen += n; }),

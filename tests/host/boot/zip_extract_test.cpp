@@ -6,8 +6,9 @@
 #include <memory>
 #include <random>
 
+#include "boot/zip_archive.h"
 #include "boot/zip_extract.h"
-#include "tests/host/boot/folder_machine.h"
+#include "tests/host/boot/test_support.h"
 
 namespace fs = std::filesystem;
 
@@ -53,7 +54,7 @@ class ZipExtractTest : public ::testing::Test {
     Bytes noise = MixedBytes(200000, 3);
     std::copy(noise.begin(), noise.end(), ima.begin() + 512);
     WriteHostFile(src / "Varnix.ima", ima);
-    WriteHostFile(src / "readme.txt", std::string("restore environment\r\n"));
+    WriteHostFile(src / "readme.txt", B("restore environment\r\n"));
     WriteHostFile(src / "noext", MixedBytes(777, 4));
     for (const Variant& v : kVariants) {
       fs::path zip = fixture_->path() / (std::string(v.name) + ".zip");
@@ -67,29 +68,35 @@ class ZipExtractTest : public ::testing::Test {
     fixture_ = nullptr;
   }
 
-  void SetUp() override { files_ = std::make_unique<FolderFiles>(dir_.path()); }
+  void SetUp() override {
+    for (char d : {'D', 'E', 'T'}) m_.AddDrive(d);
+  }
 
   // Puts an archive of the fixture at T:\a.zip.
   std::string Place(const std::string& variant) {
-    fs::copy_file(fixture_->path() / (variant + ".zip"), files_->Host("T:\\a.zip"),
-                  fs::copy_options::overwrite_existing);
+    PutBytes(m_, "T:\\a.zip", ReadHostFile(fixture_->path() / (variant + ".zip")));
     return "T:\\a.zip";
   }
   Bytes Source(const std::string& name) { return ReadHostFile(fixture_->path() / "src" / name); }
+  // The files in the root of C: (its folders belong to the machine).
   std::vector<std::string> Written() {
     std::vector<std::string> names;
-    for (const DirEntry& e : files_->List("C:\\")) names.push_back(e.name);
+    for (const DirEntry& e : files().List("C:\\"))
+      if (!e.isDir) names.push_back(e.name);
     std::sort(names.begin(), names.end());
     return names;
   }
-  bool Extract(const std::string& archive, const std::string& password, const std::string& mask) {
-    return ExtractZipFiles(*files_, cp_, archive, password, "C:\\", mask);
+  void ClearC() {
+    for (const std::string& name : Written()) files().Delete("C:\\" + name);
   }
+  bool Extract(const std::string& archive, const std::string& password, const std::string& mask) {
+    return ExtractZipFiles(files(), cp(), archive, password, "C:\\", mask);
+  }
+  IFiles& files() { return m_.platform().files; }
+  ICodePage& cp() { return m_.platform().codepage; }
 
   static TempDir* fixture_;
-  TempDir dir_;
-  std::unique_ptr<FolderFiles> files_;
-  IconvCodePage cp_;
+  sim::SimMachine m_;
 };
 TempDir* ZipExtractTest::fixture_ = nullptr;
 
@@ -109,22 +116,21 @@ TEST_F(ZipExtractTest, EveryArchiveExtractsByteIdenticallyWithEachMask) {
   for (const Variant& v : kVariants) {
     for (const Case& c : cases) {
       SCOPED_TRACE(std::string(v.name) + " mask " + c.mask);
-      files_->DeleteTree("C:\\");
-      fs::create_directories(files_->Host("C:\\"));
+      ClearC();
       ASSERT_TRUE(Extract(Place(v.name), kPassword, c.mask));
       ASSERT_EQ(Written(), c.expected);
       for (const std::string& name : c.expected)
-        EXPECT_TRUE(ReadHostFile(files_->Host("C:\\" + name)) == Source(name)) << name;
+        EXPECT_TRUE(ReadBytes(m_, "C:\\" + name) == Source(name)) << name;
     }
   }
 }
 
 TEST_F(ZipExtractTest, MissingBaseFoldersAreCreatedAndExistingFilesReplaced) {
-  WriteHostFile(files_->Host("D:\\deep\\er\\wvldr"), std::string("an older loader"));
-  ASSERT_TRUE(ExtractZipFiles(*files_, cp_, Place("infozip"), kPassword, "D:\\deep\\er\\", "wvldr"));
-  EXPECT_TRUE(ReadHostFile(files_->Host("D:\\deep\\er\\wvldr")) == Source("wvldr"));
-  ASSERT_TRUE(ExtractZipFiles(*files_, cp_, Place("7z_deflate"), kPassword, "E:\\new\\", "*.*"));
-  EXPECT_TRUE(ReadHostFile(files_->Host("E:\\new\\Varnix.ima")) == Source("Varnix.ima"));
+  m_.PutFile("D:\\deep\\er\\wvldr", "an older loader");
+  ASSERT_TRUE(ExtractZipFiles(files(), cp(), Place("infozip"), kPassword, "D:\\deep\\er\\", "wvldr"));
+  EXPECT_TRUE(ReadBytes(m_, "D:\\deep\\er\\wvldr") == Source("wvldr"));
+  ASSERT_TRUE(ExtractZipFiles(files(), cp(), Place("7z_deflate"), kPassword, "E:\\new\\", "*.*"));
+  EXPECT_TRUE(ReadBytes(m_, "E:\\new\\Varnix.ima") == Source("Varnix.ima"));
 }
 
 // A wrong password, a cut archive and a changed byte all raise, and leave the
@@ -154,12 +160,35 @@ TEST_F(ZipExtractTest, BrokenArchivesRaiseAndWriteNothing) {
   }
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    files_->DeleteTree("C:\\");
-    WriteHostFile(files_->Host("C:\\wvldr"), std::string("an older loader"));
-    WriteHostFile(files_->Host("T:\\a.zip"), c.archive);
+    ClearC();
+    m_.PutFile("C:\\wvldr", "an older loader");
+    PutBytes(m_, "T:\\a.zip", c.archive);
     EXPECT_THROW(Extract("T:\\a.zip", c.password, "*.*"), ZipError);
     EXPECT_EQ(Written(), std::vector<std::string>{"wvldr"});
-    EXPECT_EQ(ReadHostFile(files_->Host("C:\\wvldr")), Bytes({'a', 'n', ' ', 'o', 'l', 'd', 'e', 'r', ' ', 'l', 'o', 'a', 'd', 'e', 'r'}));
+    EXPECT_EQ(m_.ReadFile("C:\\wvldr"), "an older loader");
+  }
+}
+
+// One wrong password in 256 passes the check byte; inflate or the CRC must
+// still stop it before anything is written.
+TEST_F(ZipExtractTest, WrongPasswordThatPassesTheCheckByteStillRaises) {
+  for (const char* variant : {"infozip", "infozip_descriptors", "7z_deflate"}) {
+    SCOPED_TRACE(variant);
+    ZipArchive zip(ReadHostFile(fixture_->path() / (std::string(variant) + ".zip")));
+    std::string passes;
+    for (int i = 0; i < 100000 && passes.empty(); ++i) {
+      std::string pw = "pw" + std::to_string(i);
+      try {
+        zip.Read(zip.Entries()[0], B(pw), [](const std::uint8_t*, std::size_t) {});
+        passes = pw;
+      } catch (const ZipError& e) {
+        if (std::string(e.what()).find("wrong password") == std::string::npos) passes = pw;
+      }
+    }
+    ASSERT_FALSE(passes.empty());
+    ClearC();
+    EXPECT_THROW(Extract(Place(variant), passes, "*.*"), ZipError);
+    EXPECT_TRUE(Written().empty());
   }
 }
 
@@ -170,9 +199,10 @@ TEST_F(ZipExtractTest, MissingArchiveRaises) {
 // Info-ZIP reading from a pipe writes a Zip64 archive; the reader refuses it
 // by name rather than misreading it.
 TEST_F(ZipExtractTest, Zip64ArchiveIsRefused) {
-  fs::path zip = dir_.path() / "stream.zip";
+  TempDir dir;
+  fs::path zip = dir.path() / "stream.zip";
   ASSERT_TRUE(Shell("head -c 3000 /dev/urandom | zip -q -P J5RT8WQ3 " + zip.string() + " -"));
-  fs::copy_file(zip, files_->Host("T:\\a.zip"));
+  PutBytes(m_, "T:\\a.zip", ReadHostFile(zip));
   try {
     Extract("T:\\a.zip", kPassword, "*.*");
     FAIL() << "no error";
@@ -186,15 +216,14 @@ TEST_F(ZipExtractTest, Zip64ArchiveIsRefused) {
 // the rest and every temporary are gone. A disk that fills midway through a
 // later entry raises before any target is touched.
 TEST_F(ZipExtractTest, FailedWritesRaiseAndLeaveNoPartialFile) {
-  files_->failWritesOf.insert("wvldr.mbr");
+  m_.Fail("files.Move", "wvldr.mbr");
   EXPECT_THROW(Extract(Place("infozip"), kPassword, "*.*"), ZipError);
   EXPECT_EQ(Written(), std::vector<std::string>{"wvldr"});
-  EXPECT_TRUE(ReadHostFile(files_->Host("C:\\wvldr")) == Source("wvldr"));
+  EXPECT_TRUE(ReadBytes(m_, "C:\\wvldr") == Source("wvldr"));
 
-  files_->failWritesOf.clear();
-  files_->DeleteTree("C:\\");
-  fs::create_directories(files_->Host("C:\\"));
-  files_->failAppendAfter["~lz2.tmp"] = 2;  // Varnix.ima is the third entry
+  m_.ClearFailures();
+  ClearC();
+  m_.Fail("files.Append", "~lz2.tmp", err::DiskFull);  // Varnix.ima is the third entry
   EXPECT_THROW(Extract(Place("infozip"), kPassword, "*.*"), ZipError);
   EXPECT_EQ(Written(), std::vector<std::string>{});
 }
