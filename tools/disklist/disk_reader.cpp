@@ -33,7 +33,10 @@ DiskListing ReadDisk(ISectorSource& disk, unsigned index) {
   out.index = index;
   out.sectorSize = disk.SectorSize();
   out.sectorCount = disk.SectorCount();
-  if (!IsUsableSectorSize(out.sectorSize)) return out;
+  if (!IsUsableSectorSize(out.sectorSize)) {
+    out.sectorSize = 512;  // never used for sizes: the disk lists nothing
+    return out;
+  }
 
   std::vector<std::uint8_t> sector0(out.sectorSize);
   if (!disk.ReadSector(0, sector0.data())) return out;

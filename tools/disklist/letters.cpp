@@ -72,7 +72,7 @@ void AttachByExtents(std::vector<DiskListing>& disks, IDiskSystem& sys, const st
     auto extent = sys.FirstExtent(letter);
     if (!extent || extent->disk >= kMaxDisks || extent->offset <= 0) continue;
     DiskListing* disk = FindDisk(disks, extent->disk);
-    if (!disk || IsDynamic(disk->style)) continue;
+    if (!disk || IsDynamic(disk->style) || disk->entries.empty()) continue;
     const std::uint64_t start = static_cast<std::uint64_t>(extent->offset) / disk->sectorSize;
     for (std::size_t i = 0; i < disk->entries.size(); ++i) {
       PartitionEntry& e = disk->entries[i];

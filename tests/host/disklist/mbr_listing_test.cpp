@@ -198,6 +198,11 @@ TEST(MbrListing, UnusableSectorSizesListNothing) {
   for (std::uint32_t size : {0u, 256u, 520u, 1u << 20}) {
     ImageDisk disk(MbrImage(), size);
     EXPECT_TRUE(ReadDisk(disk, 0).entries.empty()) << size;
+    // A letter whose extent lies on such a disk finds nothing there.
+    FakeDiskSystem sys;
+    sys.disks[0] = {MbrImage(), size};
+    sys.volumes['C'] = FakeVolume{3, DiskExtent{0, 2048 * 512}, DeviceNumber{0, 1}, std::nullopt, std::nullopt};
+    EXPECT_EQ(RunDiskListing(sys), "") << size;
   }
 }
 

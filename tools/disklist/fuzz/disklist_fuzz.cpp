@@ -1,5 +1,6 @@
 // libFuzzer target: the whole listing over an arbitrary disk image.
-// The first input byte picks the sector size; the rest is the disk. A volume
+// The first input byte picks the sector size and whether the disk tells its
+// length; the rest is the disk. A volume
 // table with a letter attached by extent, one by partition number, a free
 // letter for raw EFI devices and a dynamic volume reaches every step.
 #include <cstddef>
@@ -19,10 +20,10 @@ class MemoryDisk final : public ISectorSource {
   MemoryDisk(const std::uint8_t* data, std::size_t size, std::uint32_t sectorSize, bool tellLength)
       : data_(data), size_(size), sectorSize_(sectorSize), tellLength_(tellLength) {}
   std::uint32_t SectorSize() const override { return sectorSize_; }
-  std::uint64_t SectorCount() const override { return tellLength_ ? size_ / sectorSize_ : 0; }
+  std::uint64_t SectorCount() const override { return tellLength_ && sectorSize_ ? size_ / sectorSize_ : 0; }
   bool ReadSector(std::uint64_t lba, std::uint8_t* out) override {
     ++reads;
-    if (lba >= size_ / sectorSize_) return false;
+    if (sectorSize_ == 0 || lba >= size_ / sectorSize_) return false;
     std::memcpy(out, data_ + lba * sectorSize_, sectorSize_);
     return true;
   }
@@ -43,10 +44,11 @@ class FuzzSystem final : public IDiskSystem {
     if (n > 1) return nullptr;  // the same image as disk 0 and disk 1
     return std::make_unique<MemoryDisk>(data_, size_, sectorSize_, tellLength_);
   }
-  std::uint32_t LogicalDrives() override { return 0x1C; }  // C: D: E:
+  std::uint32_t LogicalDrives() override { return 0x3C; }  // C: D: E: F:
   unsigned DriveType(char) override { return 3; }
   std::optional<DiskExtent> FirstExtent(char letter) override {
     if (letter == 'C') return DiskExtent{0, 1048576};
+    if (letter == 'F') return DiskExtent{1, 63LL * 512};
     if (letter == raw_) return DiskExtent{0, 2048LL * sectorSize_};
     return std::nullopt;
   }
@@ -87,7 +89,9 @@ class FuzzSystem final : public IDiskSystem {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
-  const std::uint32_t sectorSize = (data[0] & 1) ? 4096 : 512;
+  // Bits 0 and 2 pick the sector size, unusable ones included.
+  static constexpr std::uint32_t kSizes[4] = {512, 4096, 0, 520};
+  const std::uint32_t sectorSize = kSizes[(data[0] & 1) | ((data[0] >> 1) & 2)];
   const bool tellLength = (data[0] & 2) != 0;
   FuzzSystem system(data + 1, size - 1, sectorSize, tellLength);
   MemoryDisk::reads = 0;

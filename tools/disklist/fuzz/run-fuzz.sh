@@ -25,7 +25,7 @@ if [ -z "$(ls -A "$corpus")" ]; then
     /usr/sbin/sfdisk --no-reread --no-tell-kernel "$seeds/mbr" >/dev/null 2>&1
   /usr/sbin/sgdisk -n 1:2048:+4M -t 1:ef00 -n 2:0:+1M -t 2:0c01 -n 3:0:+8M -t 3:0700 -n 4:0:+4M -t 4:8200 \
     "$seeds/gpt" >/dev/null 2>&1
-  # The first byte picks the sector size (bit 0: 4096) and whether the disk
+  # The first byte picks the sector size (bits 0 and 2) and whether the disk
   # tells its length (bit 1); then the first 96 KiB of the image.
   { printf '\x02'; head -c 98304 "$seeds/mbr"; } >"$corpus/mbr"
   { printf '\x02'; head -c 98304 "$seeds/gpt"; } >"$corpus/gpt"
