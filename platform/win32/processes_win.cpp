@@ -32,20 +32,26 @@ std::wstring CommandBuffer(const std::string& commandLine) {
   return cmd;
 }
 
-// Appends whatever the pipe holds now, without blocking: the write end stays
-// open in this process too, so a plain ReadFile on an empty pipe would wait
-// forever. Returns false when the pipe cannot be asked.
-bool ReadAvailable(HANDLE pipe, Bytes& out) {
-  std::uint8_t buf[16384];
-  for (;;) {
-    DWORD avail = 0;
-    if (!::PeekNamedPipe(pipe, nullptr, 0, nullptr, &avail, nullptr)) return false;
-    if (avail == 0) return true;
-    DWORD want = avail < sizeof(buf) ? avail : static_cast<DWORD>(sizeof(buf));
+// Appends what the pipe holds at this moment, without blocking: the write end
+// stays open in this process too, so a plain ReadFile on an empty pipe would
+// wait for ever. Only what was there when asked is read, and at most one
+// chunk (Wine counts a whole blocked write as available), so that a child
+// writing without pause cannot keep the caller from pumping messages.
+constexpr DWORD kReadChunk = 1u << 20;
+
+void ReadAvailable(HANDLE pipe, Bytes& out) {
+  DWORD avail = 0;
+  if (!::PeekNamedPipe(pipe, nullptr, 0, nullptr, &avail, nullptr) || avail == 0) return;
+  if (avail > kReadChunk) avail = kReadChunk;
+  std::size_t at = out.size();
+  out.resize(at + avail);
+  DWORD done = 0;
+  while (done < avail) {
     DWORD got = 0;
-    if (!::ReadFile(pipe, buf, want, &got, nullptr)) return false;
-    out.insert(out.end(), buf, buf + got);
+    if (!::ReadFile(pipe, out.data() + at + done, avail - done, &got, nullptr) || got == 0) break;
+    done += got;
   }
+  out.resize(at + done);
 }
 
 }  // namespace
@@ -114,23 +120,24 @@ CaptureResult Win32Processes::RunCaptured(const std::string& commandLine,
 
   // Reading while the child runs keeps a full pipe from stalling it. While
   // data keeps arriving the next wait is short, so that a child writing a lot
-  // is not held to one pipe buffer per interval; the messages are still
-  // dispatched at least once every interval.
+  // is not held to one pipe buffer per interval; messages are dispatched after
+  // every wait, so at least once every interval.
   if (pump) pump();
-  DWORD lastPump = ::GetTickCount();
   bool busy = false;
   for (;;) {
     DWORD w = ::WaitForSingleObject(process.Get(), busy ? 1 : kPumpIntervalMs);
     std::size_t before = result.output.size();
     ReadAvailable(readEnd.Get(), result.output);
     busy = result.output.size() != before;
-    if (pump && (!busy || w != WAIT_TIMEOUT || ::GetTickCount() - lastPump >= kPumpIntervalMs)) {
-      pump();
-      lastPump = ::GetTickCount();
-    }
+    if (pump) pump();
     if (w != WAIT_TIMEOUT) break;  // ended, or the wait itself failed
   }
-  ReadAvailable(readEnd.Get(), result.output);  // what was written just before the end
+  // What was written just before the end. A child's child may still hold
+  // the write end; what it writes later is not waited for.
+  for (std::size_t before = ~std::size_t{0}; before != result.output.size();) {
+    before = result.output.size();
+    ReadAvailable(readEnd.Get(), result.output);
+  }
 
   DWORD code = 0;
   ::GetExitCodeProcess(process.Get(), &code);
