@@ -1,5 +1,10 @@
 #!/usr/bin/env python3
-"""Writes the crafted zip archives of the boot tests: make_zip.py OUT CASE [NAME...]"""
+"""Writes the crafted zip archives of the boot tests.
+
+make_zip.py OUT CASE [NAME...]        one archive
+make_zip.py OUTDIR each-name NAME...  OUTDIR/N.zip holding "good" and the N-th name
+make_zip.py OUTDIR each-case CASE...  OUTDIR/CASE.zip for every case
+"""
 import struct
 import sys
 import zipfile
@@ -28,6 +33,17 @@ def central(data):
 def main():
     out, case = sys.argv[1], sys.argv[2]
     names = sys.argv[3:]
+    if case == "each-name":
+        for i, n in enumerate(names):
+            plain("%s/%d.zip" % (out, i), ["good", n])
+    elif case == "each-case":
+        for c in names:
+            make("%s/%s.zip" % (out, c), c, [])
+    else:
+        make(out, case, names)
+
+
+def make(out, case, names):
     if case == "names":
         plain(out, names)
     elif case == "bzip2":
