@@ -33,9 +33,6 @@ class Win32Machine {
                     processes_, volumes_,   shell_,    clock_,  resources_, pump_};
   }
 
-  Win32Files& files() { return files_; }
-  Win32Processes& processes() { return processes_; }
-
  private:
   Win32Files files_;
   Win32Environment env_;
