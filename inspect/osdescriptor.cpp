@@ -36,7 +36,7 @@ std::string DescriptorLine(const PlatformOsVersion& os) {
 
 PlatformOsVersion ReadPlatformOsVersion(Platform& p) {
   PlatformOsVersion os;
-  if (std::optional<OsVersionRecord> v = p.system.GetVersionEx()) {
+  if (std::optional<OsVersionRecord> v = p.system.QueryOsVersion()) {
     os.major = v->major;
     os.minor = v->minor;
     os.build = v->build;

@@ -51,7 +51,7 @@ bool IsWin64(Platform& p) {
 
 bool GetOSVersionInfo(Platform& p, OsVersionRecord& info) {
   info.size = 284;
-  std::optional<OsVersionRecord> v = p.system.GetVersionEx();
+  std::optional<OsVersionRecord> v = p.system.QueryOsVersion();
   if (!v) {
     info.size = 0;
     return false;

@@ -17,7 +17,7 @@ std::string VolumeDevicePath(const std::string& drive) {
 }
 
 std::string GetDosDeviceName(Platform& p, const std::string& driveName) {
-  return p.volumes.QueryDosDevice(driveName);
+  return p.volumes.DosDeviceTarget(driveName);
 }
 
 bool IsUsbVolume(Platform& p, const std::string& drive) {

@@ -97,7 +97,7 @@ struct MemoryStatus {
 class ISystem {
  public:
   virtual ~ISystem() = default;
-  virtual std::optional<OsVersionRecord> GetVersionEx() = 0;
+  virtual std::optional<OsVersionRecord> QueryOsVersion() = 0;
   // GetNativeSystemInfo looked up by name in KERNEL32.DLL; nullopt when missing.
   virtual std::optional<std::uint16_t> NativeArchitecture() = 0;
   // IsWow64Process looked up by name; nullopt when missing.
@@ -226,8 +226,8 @@ class IVolumes {
   virtual std::optional<int> BusType(char letter) = 0;
   // Opens "\\.\C:" with no access rights and asks IOCTL_STORAGE_GET_DEVICE_NUMBER.
   virtual std::optional<StorageDeviceNumber> DeviceNumber(char letter) = 0;
-  virtual std::string QueryDosDevice(const std::string& name) = 0;  // first string; empty on failure
-  virtual bool DefineDosDevice(std::uint32_t flags, const std::string& name,
+  virtual std::string DosDeviceTarget(const std::string& name) = 0;  // first string; empty on failure
+  virtual bool DefineDevice(std::uint32_t flags, const std::string& name,
                                const std::string& target) = 0;
   // GetDiskFreeSpaceExW with critical-error dialogs switched off.
   virtual std::optional<DiskSpace> FreeSpace(const std::string& root) = 0;

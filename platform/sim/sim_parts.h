@@ -61,7 +61,7 @@ class SimMachine::CodePageImpl : public ICodePage {
 class SimMachine::SystemImpl : public ISystem {
  public:
   explicit SystemImpl(SimMachine& m) : m_(m) {}
-  std::optional<OsVersionRecord> GetVersionEx() override;
+  std::optional<OsVersionRecord> QueryOsVersion() override;
   std::optional<std::uint16_t> NativeArchitecture() override;
   std::optional<bool> IsWow64Process() override;
   int GetSystemMetrics(int index) override;
@@ -133,8 +133,8 @@ class SimMachine::VolumesImpl : public IVolumes {
   std::uint32_t DriveType(const std::string& root) override;
   std::optional<int> BusType(char letter) override;
   std::optional<StorageDeviceNumber> DeviceNumber(char letter) override;
-  std::string QueryDosDevice(const std::string& name) override;
-  bool DefineDosDevice(std::uint32_t flags, const std::string& name,
+  std::string DosDeviceTarget(const std::string& name) override;
+  bool DefineDevice(std::uint32_t flags, const std::string& name,
                        const std::string& target) override;
   std::optional<DiskSpace> FreeSpace(const std::string& root) override;
   std::uint32_t LogicalDrives() override;

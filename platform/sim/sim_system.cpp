@@ -20,7 +20,7 @@ void SimMachine::EnvImpl::Set(const std::string& name, const std::string& value)
   m_.SetEnv(name, value);
 }
 
-std::optional<OsVersionRecord> SimMachine::SystemImpl::GetVersionEx() {
+std::optional<OsVersionRecord> SimMachine::SystemImpl::QueryOsVersion() {
   if (m_.Failing("system.GetVersionEx", {})) return std::nullopt;
   if (!m_.sys.version) m_.SetError(err::InvalidParameter);
   return m_.sys.version;

@@ -61,7 +61,7 @@ std::optional<StorageDeviceNumber> SimMachine::VolumesImpl::DeviceNumber(char le
   return n;
 }
 
-std::string SimMachine::VolumesImpl::QueryDosDevice(const std::string& name) {
+std::string SimMachine::VolumesImpl::DosDeviceTarget(const std::string& name) {
   if (m_.Failing("volumes.QueryDosDevice", {name})) return std::string();
   char l = LetterOf(name);
   if (auto it = m_.dosDefinitions_.find(l); it != m_.dosDefinitions_.end()) return it->second;
@@ -73,7 +73,7 @@ std::string SimMachine::VolumesImpl::QueryDosDevice(const std::string& name) {
   return it->second.spec.dosDevice;
 }
 
-bool SimMachine::VolumesImpl::DefineDosDevice(std::uint32_t flags, const std::string& name,
+bool SimMachine::VolumesImpl::DefineDevice(std::uint32_t flags, const std::string& name,
                                               const std::string& target) {
   if (m_.Failing("volumes.DefineDosDevice", {name})) return false;
   char l = LetterOf(name);

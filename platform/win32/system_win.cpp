@@ -20,7 +20,7 @@ Fn Lookup(const char* name) {
 
 }  // namespace
 
-std::optional<OsVersionRecord> Win32System::GetVersionEx() {
+std::optional<OsVersionRecord> Win32System::QueryOsVersion() {
   OSVERSIONINFOEXW vi{};
   vi.dwOSVersionInfoSize = sizeof(vi);
   if (!::GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&vi))) return std::nullopt;

@@ -8,7 +8,7 @@ namespace lum::win32 {
 
 class Win32System final : public ISystem {
  public:
-  std::optional<OsVersionRecord> GetVersionEx() override;
+  std::optional<OsVersionRecord> QueryOsVersion() override;
   std::optional<std::uint16_t> NativeArchitecture() override;
   std::optional<bool> IsWow64Process() override;
   int GetSystemMetrics(int index) override;

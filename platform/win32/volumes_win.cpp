@@ -71,14 +71,14 @@ std::optional<StorageDeviceNumber> Win32Volumes::DeviceNumber(char letter) {
   return StorageDeviceNumber{n.DeviceType, n.DeviceNumber, n.PartitionNumber};
 }
 
-std::string Win32Volumes::QueryDosDevice(const std::string& name) {
+std::string Win32Volumes::DosDeviceTarget(const std::string& name) {
   wchar_t buf[256];
   DWORD n = ::QueryDosDeviceW(Wide(name).c_str(), buf, static_cast<DWORD>(std::size(buf)));
   if (n == 0) return {};
   return Narrow(buf, ::wcsnlen(buf, n));  // the first of the NUL-separated answers
 }
 
-bool Win32Volumes::DefineDosDevice(std::uint32_t flags, const std::string& name,
+bool Win32Volumes::DefineDevice(std::uint32_t flags, const std::string& name,
                                    const std::string& target) {
   std::wstring device = Wide(name), path = Wide(target);
   return ::DefineDosDeviceW(flags, device.c_str(), target.empty() ? nullptr : path.c_str()) != 0;

@@ -11,8 +11,8 @@ class Win32Volumes final : public IVolumes {
   std::uint32_t DriveType(const std::string& root) override;
   std::optional<int> BusType(char letter) override;
   std::optional<StorageDeviceNumber> DeviceNumber(char letter) override;
-  std::string QueryDosDevice(const std::string& name) override;
-  bool DefineDosDevice(std::uint32_t flags, const std::string& name,
+  std::string DosDeviceTarget(const std::string& name) override;
+  bool DefineDevice(std::uint32_t flags, const std::string& name,
                        const std::string& target) override;
   std::optional<DiskSpace> FreeSpace(const std::string& root) override;
   std::uint32_t LogicalDrives() override;

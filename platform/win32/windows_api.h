@@ -1,9 +1,8 @@
 #pragma once
-// <windows.h> for the real machine's code. Three of its A/W macros have the
-// names of seam methods (GetVersionEx, QueryDosDevice, DefineDosDevice) and
-// would rename them; they are removed here, and the code calls the W
-// functions by their full names. Include this (or any header of this folder)
-// before "platform/platform.h" in a file that also includes <windows.h>.
+// <windows.h> for the real machine's code, which calls the W functions by
+// their full names. The seam's method names avoid the A/W macros of
+// <windows.h>; the three that once clashed are still removed here so that a
+// file of this folder never depends on them.
 #include <windows.h>
 
 #undef GetVersionEx

@@ -283,11 +283,11 @@ TEST(SimVolumes, DrivesDescribeThemselves) {
   EXPECT_EQ(m.LastError(), err::NotReady);
   EXPECT_EQ(v.Information("d:\\")->fileSystem, "FAT32");
   EXPECT_EQ(v.LogicalDrives(), (1u << 2) | (1u << 3) | (1u << 25));
-  EXPECT_EQ(v.QueryDosDevice("C:"), "\\Device\\HarddiskVolume1");
-  ASSERT_TRUE(v.DefineDosDevice(0, "Q:", "\\Device\\HarddiskVolume9"));
-  EXPECT_EQ(v.QueryDosDevice("Q:"), "\\Device\\HarddiskVolume9");
-  ASSERT_TRUE(v.DefineDosDevice(2, "Q:", ""));
-  EXPECT_EQ(v.QueryDosDevice("Q:"), "");
+  EXPECT_EQ(v.DosDeviceTarget("C:"), "\\Device\\HarddiskVolume1");
+  ASSERT_TRUE(v.DefineDevice(0, "Q:", "\\Device\\HarddiskVolume9"));
+  EXPECT_EQ(v.DosDeviceTarget("Q:"), "\\Device\\HarddiskVolume9");
+  ASSERT_TRUE(v.DefineDevice(2, "Q:", ""));
+  EXPECT_EQ(v.DosDeviceTarget("Q:"), "");
 }
 
 TEST(SimMachineLife, ClockResourcesShellAndRootFolder) {

@@ -17,7 +17,7 @@ class SystemTest : public ::testing::Test {
 };
 
 TEST_F(SystemTest, VersionRecordOfTheDefaultPrefix) {
-  std::optional<OsVersionRecord> v = p.system.GetVersionEx();
+  std::optional<OsVersionRecord> v = p.system.QueryOsVersion();
   ASSERT_TRUE(v);
   EXPECT_EQ(v->size, 284u);
   EXPECT_EQ(v->major, 6u);

@@ -33,7 +33,7 @@ TEST_F(MachineTest, SystemDriveIsAFixedFirstPartition) {
   std::optional<VolumeInformation> info = p.volumes.Information("C:\\");
   ASSERT_TRUE(info);
   EXPECT_EQ(info->fileSystem, "NTFS");
-  EXPECT_FALSE(p.volumes.QueryDosDevice("C:").empty());
+  EXPECT_FALSE(p.volumes.DosDeviceTarget("C:").empty());
 }
 
 TEST_F(MachineTest, HostRootAndMissingLetters) {
@@ -54,7 +54,7 @@ TEST_F(MachineTest, HostRootAndMissingLetters) {
   EXPECT_FALSE(p.volumes.DeviceNumber(missing));
   EXPECT_FALSE(p.volumes.BusType(missing));
   EXPECT_FALSE(p.volumes.Information(root));
-  EXPECT_EQ(p.volumes.QueryDosDevice(std::string(1, missing) + ":"), "");
+  EXPECT_EQ(p.volumes.DosDeviceTarget(std::string(1, missing) + ":"), "");
 }
 
 TEST_F(MachineTest, FreeSpaceLeavesTheErrorModeAsItWas) {
@@ -72,12 +72,12 @@ TEST_F(MachineTest, DosDeviceDefinitionRoundTrip) {
   while (letter > 'E' && (drives & (1u << (letter - 'A')))) --letter;
   ASSERT_GT(letter, 'E');
   const std::string name = std::string(1, letter) + ":";
-  ASSERT_TRUE(p.volumes.DefineDosDevice(DDD_RAW_TARGET_PATH, name, "\\Device\\Null"));
-  EXPECT_EQ(p.volumes.QueryDosDevice(name), "\\Device\\Null");
-  EXPECT_TRUE(p.volumes.DefineDosDevice(DDD_RAW_TARGET_PATH | DDD_REMOVE_DEFINITION |
+  ASSERT_TRUE(p.volumes.DefineDevice(DDD_RAW_TARGET_PATH, name, "\\Device\\Null"));
+  EXPECT_EQ(p.volumes.DosDeviceTarget(name), "\\Device\\Null");
+  EXPECT_TRUE(p.volumes.DefineDevice(DDD_RAW_TARGET_PATH | DDD_REMOVE_DEFINITION |
                                             DDD_EXACT_MATCH_ON_REMOVE,
                                         name, "\\Device\\Null"));
-  EXPECT_EQ(p.volumes.QueryDosDevice(name), "");
+  EXPECT_EQ(p.volumes.DosDeviceTarget(name), "");
 }
 
 TEST_F(MachineTest, ScreenSaverSwitchedOff) {
