@@ -23,7 +23,9 @@
 // HKLM\SYSTEM\Setup with SetupType 0 and SystemSetupInProgress 0 (a desktop).
 //
 // Operation names for Fail() and what a failing call does (the argument text
-// matched against is given after the name; the error goes to LastError):
+// matched against is given after the name; the error goes to LastError). The
+// names follow the Windows calls: system.GetVersionEx is QueryOsVersion,
+// volumes.QueryDosDevice is DosDeviceTarget, volumes.DefineDosDevice is DefineDevice.
 //   files.FileExists files.DirExists (path)                    -> false
 //   files.Read files.ReadPrefix files.Size (path)              -> nullopt
 //   files.Write files.Append files.Delete files.DeleteTree
