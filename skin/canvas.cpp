@@ -1,0 +1,85 @@
+#include "skin/canvas.h"
+
+#include <algorithm>
+
+namespace lum {
+
+namespace {
+
+SkinRect Intersect(const SkinRect& a, const SkinRect& b) {
+  int l = std::max(a.left, b.left), t = std::max(a.top, b.top);
+  int r = std::min(a.Right(), b.Right()), btm = std::min(a.Bottom(), b.Bottom());
+  return SkinRect{l, t, std::max(0, r - l), std::max(0, btm - t)};
+}
+
+// Rounded division by 255 of a value up to 255 * 255 * 2.
+inline std::uint32_t Div255(std::uint32_t v) { return (v + 127) / 255; }
+
+}  // namespace
+
+CanvasView::CanvasView(std::uint32_t* bits, int width, int height, int stride)
+    : bits_(bits), stride_(stride), width_(width), height_(height),
+      clip_{0, 0, width, height} {}
+
+CanvasView CanvasView::Sub(const SkinRect& r) const {
+  CanvasView v = *this;
+  v.originX_ = originX_ + r.left;
+  v.originY_ = originY_ + r.top;
+  v.width_ = r.width;
+  v.height_ = r.height;
+  v.clip_ = Intersect(clip_, SkinRect{v.originX_, v.originY_, r.width, r.height});
+  return v;
+}
+
+std::uint32_t* CanvasView::PixelAt(int x, int y) const {
+  int bx = originX_ + x, by = originY_ + y;
+  if (bx < clip_.left || bx >= clip_.Right() || by < clip_.top || by >= clip_.Bottom()) return nullptr;
+  return bits_ + static_cast<std::ptrdiff_t>(by) * stride_ + bx;
+}
+
+Canvas32::Canvas32(int width, int height, std::uint32_t fill)
+    : width_(std::max(width, 0)), height_(std::max(height, 0)),
+      pixels_(static_cast<std::size_t>(width_) * height_, fill) {}
+
+std::uint32_t BlendOver(std::uint32_t dst, std::uint32_t src) {
+  std::uint32_t sa = PixelA(src);
+  if (sa == 255) return src;
+  if (sa == 0) return dst;
+  std::uint32_t da = PixelA(dst);
+  std::uint32_t inv = 255 - sa;
+  if (da == 255) {
+    // The common case: an opaque window surface.
+    std::uint32_t r = Div255(PixelR(src) * sa + PixelR(dst) * inv);
+    std::uint32_t g = Div255(PixelG(src) * sa + PixelG(dst) * inv);
+    std::uint32_t b = Div255(PixelB(src) * sa + PixelB(dst) * inv);
+    return MakePixel(255, r, g, b);
+  }
+  // General case: weights sa and da·(1 − sa) over the resulting alpha.
+  std::uint32_t dw = Div255(da * inv);
+  std::uint32_t oa = sa + dw;
+  auto mix = [&](std::uint32_t s, std::uint32_t d) { return (s * sa + d * dw + oa / 2) / oa; };
+  return MakePixel(std::uint8_t(oa), std::uint8_t(mix(PixelR(src), PixelR(dst))),
+                   std::uint8_t(mix(PixelG(src), PixelG(dst))), std::uint8_t(mix(PixelB(src), PixelB(dst))));
+}
+
+void FillRectBlend(const CanvasView& canvas, const SkinRect& r, std::uint32_t colour) {
+  for (int y = r.top; y < r.Bottom(); ++y)
+    for (int x = r.left; x < r.Right(); ++x)
+      if (std::uint32_t* p = canvas.PixelAt(x, y)) *p = BlendOver(*p, colour);
+}
+
+void DrawImage(const CanvasView& canvas, const TZeDaraImage& image, int x, int y) {
+  for (int j = 0; j < image.height; ++j)
+    for (int i = 0; i < image.width; ++i)
+      if (std::uint32_t* p = canvas.PixelAt(x + i, y + j)) PutPixel(*p, image.At(i, j), image.drawMode);
+}
+
+void DrawImageMapped(const CanvasView& canvas, const TZeDaraImage& image, int x, int y,
+                     const std::vector<int>& cols, const std::vector<int>& rows) {
+  for (std::size_t j = 0; j < rows.size(); ++j)
+    for (std::size_t i = 0; i < cols.size(); ++i)
+      if (std::uint32_t* p = canvas.PixelAt(x + int(i), y + int(j)))
+        PutPixel(*p, image.At(cols[i], rows[j]), image.drawMode);
+}
+
+}  // namespace lum

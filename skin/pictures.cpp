@@ -1,0 +1,34 @@
+#include "skin/pictures.h"
+
+#include "skin/image_store.h"
+
+namespace lum {
+
+void TPngPictures::SetImage(const std::string& id, TZeDaraResManager& store) {
+  imageId_ = id;
+  picture_ = store.GetImageByName(id);
+}
+
+void TPngPictures::SetImage(const std::string& id) { SetImage(id, ZeDaraResManager()); }
+
+std::unique_ptr<TZeDaraImage> TPngPictures::Frame(int i) const {
+  if (!picture_ || picture_->Empty() || Count <= 0 || i < 0 || i >= Count) return nullptr;
+  if (MultiLineMode) {
+    int h = picture_->height / Count;
+    if (h <= 0) return nullptr;
+    return std::make_unique<TZeDaraImage>(CopyRegion(*picture_, 0, i * h, picture_->width, h));
+  }
+  int w = picture_->width / Count;  // remainder columns at the right are dropped
+  if (w <= 0) return nullptr;
+  return std::make_unique<TZeDaraImage>(CopyRegion(*picture_, i * w, 0, w, picture_->height));
+}
+
+ButtonFrame PickButtonFrame(const TPngPictures& strip, const ButtonState& state) {
+  if (!state.enabled) return {strip.Disable, false};
+  bool held = state.mouseDown || state.down;
+  if (state.mouseOver && !held) return {strip.Hot, false};
+  if (held) return {strip.Pressed, true};
+  return {strip.Normal, false};
+}
+
+}  // namespace lum
