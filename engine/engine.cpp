@@ -11,9 +11,11 @@ void RateLimiter::SetRate(std::int64_t bytesPerSecond) {
   std::lock_guard g(mu_);
   rate_ = bytesPerSecond > 0 ? bytesPerSecond : 0;
   next_ = std::chrono::steady_clock::now();
+  limited_ = rate_ > 0;
 }
 
 void RateLimiter::Consume(std::size_t bytes) {
+  if (!limited_.load(std::memory_order_relaxed)) return;
   std::chrono::steady_clock::time_point wakeAt;
   {
     std::lock_guard g(mu_);

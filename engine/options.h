@@ -1,6 +1,7 @@
 #pragma once
 // Tuning of the engine and the settings that the exported calls change while
 // tasks run (user agent, proxy, speed limit).
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -11,7 +12,10 @@ namespace lum::engine {
 
 struct EngineOptions {
   int connections = 8;                     // per file, when the server serves ranges
-  std::int64_t minPiece = 1 << 20;         // never split off less than this
+  // Never split off less than this: small enough that the last pieces of a
+  // file on slow connections do not crawl, large enough that a request per
+  // piece costs nothing next to its transfer.
+  std::int64_t minPiece = 256 << 10;
   std::size_t writeBuffer = 1 << 20;       // per connection, written in one call
   int maxRetries = 8;                      // failed attempts in a row without new bytes
   int maxRedirects = 10;
@@ -30,6 +34,7 @@ class RateLimiter {
   void Consume(std::size_t bytes);
 
  private:
+  std::atomic<bool> limited_{false};
   std::mutex mu_;
   std::int64_t rate_ = 0;
   std::chrono::steady_clock::time_point next_{};
