@@ -48,6 +48,13 @@ TZeDaraImageList LoadImageList(const std::uint8_t* data, std::size_t size) {
   return entries ? TZeDaraImageList(std::move(*entries)) : TZeDaraImageList();
 }
 
+std::unique_ptr<TZeDaraResManager> MakeResManagerFromResources(Platform& platform) {
+  TZeDaraImageList list;
+  if (auto bytes = platform.resources.Find(kSkinStoreType, kSkinStoreName))
+    list = LoadImageList(bytes->data(), bytes->size());
+  return std::make_unique<TZeDaraResManager>(std::move(list), &platform.files);
+}
+
 namespace {
 ResManagerSource& Source() {
   static ResManagerSource source;

@@ -14,6 +14,11 @@
 namespace lum {
 
 class IFiles;
+struct Platform;
+
+// The program's resource that carries the store.
+inline constexpr const char* kSkinStoreType = "SKIN";
+inline constexpr const char* kSkinStoreName = "STORE";
 
 // An ordered list of named images (the main list of the store).
 class TZeDaraImageList {
@@ -63,6 +68,11 @@ class TZeDaraResManager {
 
 // The main list read from the container bytes; empty when they are damaged.
 TZeDaraImageList LoadImageList(const std::uint8_t* data, std::size_t size);
+
+// A manager over the store carried in the program's resources, taking file
+// images through the platform's files; an empty main list when the resource
+// is missing or damaged (every control then draws without pictures).
+std::unique_ptr<TZeDaraResManager> MakeResManagerFromResources(Platform& platform);
 
 // The one process-wide manager, created on first use from the list that the
 // installed source gives (the program installs one that reads its resource;
