@@ -324,6 +324,19 @@ Task::Outcome Task::Transfer(bool resume, const TransferState& saved) {
     Fail(kFailFileIo);
     return Outcome::Failed;
   }
+  if (resume) {
+    // A data file shorter than the bytes its state claims was cut or replaced.
+    std::int64_t present = saved.total;
+    if (!saved.missing.empty() && saved.missing.back().to == saved.total) present = saved.missing.back().from;
+    auto size = data_->Size();
+    if (!size || *size < present) {
+      resume = false;
+      if (!data_->Truncate(0)) {
+        Fail(kFailFileIo);
+        return Outcome::Failed;
+      }
+    }
+  }
   Segment* first;
   {
     std::lock_guard g(mu_);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -209,6 +210,20 @@ TEST_F(EngineDownload, ResumeOfAFileThatChangedMeanwhileStartsAfresh) {
   ASSERT_EQ(s.status, kStatusFinished);
   EXPECT_EQ(Sha256File(Out(name)), Sha256File(root_ + "/srv/" + name));
   ExpectNoPartials(name);
+}
+
+TEST_F(EngineDownload, ADataFileShorterThanItsStateIsFetchedAgain) {
+  std::string name = Serve(RandomBytes(4 << 20, 35));
+  std::uint32_t id = engine_->CreateTask({server_->Url(name, "slow=50"), root_ + "/out/", name});
+  ASSERT_TRUE(engine_->StartTask(id));
+  while (engine_->Query(id)->received < (2 << 20)) std::this_thread::sleep_for(10ms);
+  ASSERT_TRUE(engine_->StopTask(id));
+  ASSERT_TRUE(Exists(Out(name) + ".td.cfg"));
+  ASSERT_EQ(truncate((Out(name) + ".td").c_str(), 1000), 0);
+  ASSERT_TRUE(engine_->StartTask(id));
+  TaskSnapshot s = WaitEnd(id);
+  ASSERT_EQ(s.status, kStatusFinished);
+  EXPECT_EQ(Sha256File(Out(name)), Sha256File(root_ + "/srv/" + name));
 }
 
 TEST_F(EngineDownload, SpeedLimitHoldsTheRateDown) {
