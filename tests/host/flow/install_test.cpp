@@ -235,7 +235,7 @@ TEST(Install, UefiPathImageThenPeImageAndTheRamdiskEntry) {
   EXPECT_NE(store.find(std::string("default=") + test::kG), std::string::npos) << store;
   const std::optional<std::string> kfun = r.bs.m.ReadFile("C:\\KFun.JP");
   ASSERT_TRUE(kfun);
-  EXPECT_TRUE(r.bs.m.Exists("C:\\GFun.JP"));
+  EXPECT_TRUE(r.bs.m.Exists("D:\\GFun.JP"));  // beside the image
   EXPECT_FALSE(r.bs.m.Exists("C:\\Ghost.ba_"));
   EXPECT_EQ(r.view.page, kPageFinish);
   EXPECT_TRUE(r.view.timer);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/mainform.h"
+#include "app/runlog.h"
 #include "tests/host/flow/flow_support.h"
 
 namespace lum::flowtest {
@@ -161,6 +162,20 @@ TEST(FormCreate, ReadyMachineOpensTheHomePageWithTheListBuilt) {
   EXPECT_EQ(m.BaseUrl, "http://127.0.0.1:8080/a/");
   ASSERT_EQ(m.SysCatalog.size(), 7u);
   EXPECT_NE(m.SysCatalog[2].find("|http://127.0.0.1:8080/a/win7x64.gho|"), std::string::npos);
+}
+
+TEST(FormCreate, RunLogFailureEndsTheSequenceEarly) {
+  Machine x;
+  x.AddD();
+  InstallDiskTool(x.m, {kC, kD});
+  x.m.Fail("files.Append", "OrvekRun.LOG");
+  EXPECT_THROW(x.form.FormCreate(), RunLogError);
+  EXPECT_EQ(x.view.page, kPageHome);
+  EXPECT_FALSE(x.view.enabledState.count("Btn_setup"));
+  EXPECT_TRUE(x.view.created.empty());
+  EXPECT_FALSE(x.view.terminated);
+  x.form.FormDestroy();
+  EXPECT_TRUE(WorkFolders(x.m).empty());
 }
 
 TEST(FormCreate, SystemVolumeBehindAHiddenPartitionIsLogged) {
