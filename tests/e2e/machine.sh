@@ -1,0 +1,189 @@
+# Makes the Wine prefix of one machine profile (see profiles.sh): a copy of a
+# base prefix made once with wineboot, set to the profile's Windows version,
+# with C: (the prefix's drive_c) and D: backed by folders, disk 0 a sparse
+# image partitioned by sfdisk or sgdisk and linked as dosdevices/physicaldrive0,
+# the profile's ntdll.dll version in %temp%\ntdll.dll, boot.ini on XP, and a
+# shutdown.exe that records the restart instead of doing it.
+#
+# Wine answers C: as partition 1 and D: as partition 2 of disk 0, so the
+# image puts the two partitions there with the profile's sizes; the disk
+# listing tool then describes the same drives Windows shows.
+#
+#   source tests/e2e/common.sh tests/e2e/profiles.sh tests/e2e/machine.sh
+#   e2e_profile win7 && e2e_make_machine /path/to/prefix
+#
+# After it: M_PREFIX, M_DDIR (the folder behind D:), M_IMAGE (disk 0),
+# M_TEMP_WIN / M_TEMP (%temp% as Windows and host path), M_ARCH (win32 or
+# win64 prefix) and M_NOTE (what the prefix cannot play, or empty).
+
+# The fixtures for a profile, built once with mingw into $E2E_WORK/fixtures.
+e2e_fixtures() {
+  local dir=$E2E_WORK/fixtures src=$E2E_REPO/tests/e2e/fixtures cc=x86_64-w64-mingw32-gcc
+  mkdir -p "$dir"
+  local dll=$dir/ntdll-$P_NTDLL.dll
+  if [ ! -s "$dll" ] || [ "$src/version_dll.rc.in" -nt "$dll" ]; then
+    local v1 v2 v3 v4
+    IFS=. read -r v1 v2 v3 v4 <<<"$P_NTDLL"
+    sed -e "s/@V1@/$v1/; s/@V2@/$v2/; s/@V3@/$v3/; s/@V4@/${v4:-0}/; s/@TEXT@/$P_NTDLL/g" \
+      "$src/version_dll.rc.in" >"$dir/ntdll-$P_NTDLL.rc"
+    x86_64-w64-mingw32-windres "$dir/ntdll-$P_NTDLL.rc" -O coff -o "$dir/ntdll-$P_NTDLL.res.o" &&
+      $cc -shared -s -o "$dll" "$src/version_dll.c" "$dir/ntdll-$P_NTDLL.res.o" ||
+      { e2e_say "cannot build the ntdll.dll stand-in"; return 1; }
+  fi
+  local rec=$dir/restart_recorder.exe
+  if [ ! -s "$rec" ] || [ "$src/restart_recorder.c" -nt "$rec" ]; then
+    $cc -s -O2 -o "$rec" "$src/restart_recorder.c" ||
+      { e2e_say "cannot build the restart recorder"; return 1; }
+  fi
+  F_NTDLL=$dll F_RECORDER=$rec
+}
+
+# The base prefix of an architecture, made once by scripts/wine-run.
+e2e_base_prefix() {
+  local arch=$1 base=$E2E_WORK/base-$1
+  (
+    flock 9
+    if [ ! -f "$base/.lumora-ready" ]; then
+      e2e_say "making the base Wine prefix ($arch) with wineboot, once"
+      [ "$arch" = win32 ] && export WINEARCH=win32
+      LUMORA_WINEPREFIX=$base "$E2E_REPO/scripts/wine-run" cmd /c exit 0 >/dev/null 2>&1 9>&- || true
+      WINEPREFIX=$base /usr/lib/wine/wineserver -k 2>/dev/null 9>&- || true
+      WINEPREFIX=$base /usr/lib/wine/wineserver -w 2>/dev/null 9>&- || true
+    fi
+  ) 9>"$E2E_WORK/base-$arch.lock"
+  [ -f "$base/.lumora-ready" ] || { e2e_say "no base prefix at $base"; return 1; }
+  E2E_BASE=$base
+}
+
+# Runs a program in the machine's prefix (Unix output).
+e2e_wine() { LUMORA_WINEPREFIX=$M_PREFIX "$E2E_REPO/scripts/wine-run" "$@"; }
+
+# Ends the prefix's Wine server and everything running in it, and forgets
+# that its services were started (scripts/wine-run starts them again).
+e2e_stop_wine() {
+  WINEPREFIX=$M_PREFIX /usr/lib/wine/wineserver -k 2>/dev/null || true
+  WINEPREFIX=$M_PREFIX /usr/lib/wine/wineserver -w 2>/dev/null || true
+  rm -f "$M_PREFIX/.lumora-server"
+}
+
+e2e_set_version() {
+  # winecfg refuses a version its prefix has no entry for (Windows XP is
+  # winxp64 in a 64-bit prefix); the registry value it writes is then set
+  # directly, and Wine's version functions follow it.
+  if ! e2e_wine winecfg /v "$P_WINVER" >/dev/null 2>&1; then
+    e2e_wine reg add 'HKCU\Software\Wine' /v Version /d "$P_WINVER" /f >/dev/null 2>&1 ||
+      { e2e_say "cannot set the Windows version $P_WINVER"; return 1; }
+  fi
+}
+
+# NTFS or FAT32 boot sector marks at a partition's first sector, so the
+# disk listing tool's file-system sniffing sees what Windows would.
+e2e_mark_fs() {
+  local image=$1 sector=$2 kind=$3
+  if [ "$kind" = ntfs ]; then
+    printf '\xEB\x52\x90NTFS    ' | dd of="$image" bs=512 seek="$sector" conv=notrunc status=none
+  else
+    printf '\xEB\x58\x90MSDOS5.0' | dd of="$image" bs=512 seek="$sector" conv=notrunc status=none
+    printf 'FAT32   ' | dd of="$image" bs=1 seek=$((sector * 512 + 82)) conv=notrunc status=none
+  fi
+}
+
+e2e_make_disk() {
+  local image=$1 c=$((P_C_GIB * 2097152)) d=$((P_D_GIB * 2097152))
+  rm -f "$image"
+  truncate -s $(((P_C_GIB + P_D_GIB + 1) * 1024))M "$image"
+  if [ "$P_TABLE" = mbr ]; then
+    printf 'label: dos\nunit: sectors\nstart=2048, size=%s, type=7, bootable\nstart=%s, size=%s, type=7\n' \
+      "$c" $((2048 + c)) "$d" | /usr/sbin/sfdisk --no-reread --no-tell-kernel -q "$image" >/dev/null ||
+      { e2e_say "sfdisk failed"; return 1; }
+    e2e_mark_fs "$image" 2048 ntfs
+    e2e_mark_fs "$image" $((2048 + c)) ntfs
+  else
+    # C: and D: first (Wine calls them partitions 1 and 2), then the EFI
+    # system partition, 100 MiB.
+    /usr/sbin/sgdisk -q -n "1:2048:+${P_C_GIB}G" -t 1:0700 -c "1:Basic data partition" \
+      -n "2:0:+${P_D_GIB}G" -t 2:0700 -c "2:Basic data partition" \
+      -n 3:0:+100M -t 3:ef00 -c "3:EFI system partition" "$image" >/dev/null ||
+      { e2e_say "sgdisk failed"; return 1; }
+    local s
+    for s in 1 2 3; do
+      local first
+      first=$(LC_ALL=C /usr/sbin/sgdisk -i "$s" "$image" | awk '/^First sector/ {print $3}')
+      e2e_mark_fs "$image" "$first" "$([ $s = 3 ] && echo fat || echo ntfs)"
+    done
+  fi
+}
+
+e2e_write_boot_ini() {
+  # The boot.ini of a Windows XP installed on partition 1, hidden and system
+  # as Setup leaves it.
+  printf '%s\r\n' '[boot loader]' 'timeout=30' \
+    'default=multi(0)disk(0)rdisk(0)partition(1)\WINDOWS' '[operating systems]' \
+    'multi(0)disk(0)rdisk(0)partition(1)\WINDOWS="Microsoft Windows XP Professional" /noexecute=optin /fastdetect' \
+    >"$M_PREFIX/drive_c/boot.ini"
+  # Wine's attrib takes one flag per call.
+  e2e_wine attrib +h 'C:\boot.ini' >/dev/null 2>&1
+  e2e_wine attrib +s 'C:\boot.ini' >/dev/null 2>&1
+}
+
+e2e_install_recorder() {
+  # Wine's own shutdown.exe is replaced in both system folders and set to
+  # load the native file.
+  local sys
+  for sys in system32 syswow64; do
+    [ -d "$M_PREFIX/drive_c/windows/$sys" ] && cp "$F_RECORDER" "$M_PREFIX/drive_c/windows/$sys/shutdown.exe"
+  done
+  e2e_wine reg add 'HKCU\Software\Wine\DllOverrides' /v shutdown.exe /d native /f >/dev/null 2>&1
+}
+
+e2e_make_machine() {
+  M_PREFIX=$1 M_NOTE=""
+  M_ARCH=win64
+  if [ "$P_BITS" = 32 ]; then
+    if [ "$E2E_CAN32" = 1 ]; then
+      M_ARCH=win32
+    else
+      M_NOTE="this machine cannot run 32-bit code (no wine32), so the 32-bit $P_WINVER is played by a 64-bit prefix: the version, ntdll and disks are the profile's, the bitness is not"
+    fi
+  fi
+  e2e_fixtures && e2e_base_prefix "$M_ARCH" || return 1
+  [ -n "$M_NOTE" ] && e2e_say "note: $M_NOTE"
+
+  WINEPREFIX=$M_PREFIX /usr/lib/wine/wineserver -k 2>/dev/null || true
+  WINEPREFIX=$M_PREFIX /usr/lib/wine/wineserver -w 2>/dev/null || true
+  rm -rf "$M_PREFIX"
+  mkdir -p "$(dirname "$M_PREFIX")"
+  cp -a --reflink=auto "$E2E_BASE" "$M_PREFIX"
+  rm -f "$M_PREFIX/.lumora-server"
+
+  e2e_set_version || return 1
+  e2e_install_recorder
+  local temp
+  temp=$(e2e_wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')
+  case "$temp" in [Cc]:\\*) ;; *) e2e_say "cannot read %TEMP% ($temp)"; return 1 ;; esac
+  M_TEMP_WIN=$temp
+  M_TEMP=$M_PREFIX/drive_c/$(printf '%s' "${temp:3}" | tr '\\' /)
+  mkdir -p "$M_TEMP"
+  cp "$F_NTDLL" "$M_TEMP/ntdll.dll"
+  [ "$P_BOOTINI" = 1 ] && e2e_write_boot_ini
+
+  # Wine reads its drives when its server starts: stop it, then give the
+  # prefix exactly C:, D: and disk 0.
+  e2e_stop_wine
+  local mdir=$M_PREFIX/lumora-machine
+  mkdir -p "$mdir/d"
+  M_DDIR=$mdir/d M_IMAGE=$mdir/disk0.img
+  e2e_make_disk "$M_IMAGE" || return 1
+  local link
+  for link in "$M_PREFIX"/dosdevices/*; do
+    case "${link##*/}" in c: | z: | com* | lpt*) ;; *) rm -f "$link" ;; esac
+  done
+  ln -sfn "$M_IMAGE" "$M_PREFIX/dosdevices/physicaldrive0"
+  ln -sfn "$M_DDIR" "$M_PREFIX/dosdevices/d:"
+  {
+    echo "profile=$P_NAME"
+    echo "text=$P_TEXT"
+    echo "winver=$P_WINVER bits=$P_BITS table=$P_TABLE ntdll=$P_NTDLL arch=$M_ARCH"
+    echo "note=$M_NOTE"
+  } >"$mdir/profile.txt"
+}

@@ -1,0 +1,107 @@
+# The local image server: nginx from Debian on 127.0.0.1, on a free port,
+# with its configuration, logs and files in a work folder. Under "/a/" it
+# serves the seven catalogue images as small Ghost images (they begin with
+# FE EF 01) and "KRP8PE6F.ISO", an ISO made by xorriso that holds
+# /BOOT/KRP8PE6L.WIM (a small file that begins with the WIM magic). Byte
+# ranges are answered (nginx does for static files), so the engine can use
+# several connections per file.
+#
+#   e2e_server_start DIR    sets S_URL (base URL, no trailing slash), S_DIR
+#   e2e_server_stop
+#
+# S_ACCESS is nginx's access log: which files the program asked for.
+
+# The catalogue's image file names, read from the catalogue source so the
+# server follows it.
+e2e_catalogue_files() {
+  grep -o '"[A-Za-z0-9]*\.gho"' "$E2E_REPO/catalogue/catalogue.cpp" | tr -d '"'
+}
+
+e2e_make_images() {
+  local root=$1/a name
+  mkdir -p "$root"
+  local names
+  names=$(e2e_catalogue_files)
+  [ "$(wc -w <<<"$names")" = 7 ] || { e2e_say "expected 7 catalogue images, found: $names"; return 1; }
+  for name in $names; do
+    [ -s "$root/$name" ] && continue
+    # A Ghost image header, then its name and filler: 2 MiB each, different
+    # content per file so a mix-up shows.
+    python3 - "$root/$name" <<'PY'
+import hashlib, sys
+path = sys.argv[1]
+name = path.rsplit("/", 1)[1].encode()
+body = bytearray(b"\xFE\xEF\x01" + name + b"\0")
+seed = hashlib.sha256(name).digest()
+while len(body) < 2 * 1024 * 1024:
+    seed = hashlib.sha256(seed).digest()
+    body += seed
+open(path, "wb").write(body[: 2 * 1024 * 1024])
+PY
+  done
+  if [ ! -s "$root/KRP8PE6F.ISO" ]; then
+    local iso=$1/iso-root
+    rm -rf "$iso"
+    mkdir -p "$iso/BOOT"
+    { printf 'MSWIM\0\0\0'; head -c 262136 /dev/zero | tr '\0' 'W'; } >"$iso/BOOT/KRP8PE6L.WIM"
+    xorriso -as mkisofs -quiet -J -R -V KRP8PE -o "$root/KRP8PE6F.ISO" "$iso" 2>/dev/null ||
+      { e2e_say "xorriso failed"; return 1; }
+  fi
+  chmod -R a+rX "$1"
+}
+
+e2e_server_start() {
+  S_DIR=$1
+  mkdir -p "$S_DIR/logs" "$S_DIR/tmp"
+  e2e_make_images "$S_DIR/www" || return 1
+  local port tries
+  for tries in 1 2 3 4 5; do
+    port=$(e2e_free_port)
+    cat >"$S_DIR/nginx.conf" <<CONF
+worker_processes 1;
+pid $S_DIR/nginx.pid;
+error_log $S_DIR/logs/error.log warn;
+daemon on;
+events { worker_connections 64; }
+http {
+  access_log $S_DIR/logs/access.log;
+  client_body_temp_path $S_DIR/tmp/body;
+  proxy_temp_path $S_DIR/tmp/proxy;
+  fastcgi_temp_path $S_DIR/tmp/fastcgi;
+  uwsgi_temp_path $S_DIR/tmp/uwsgi;
+  scgi_temp_path $S_DIR/tmp/scgi;
+  types { application/octet-stream gho iso; }
+  default_type application/octet-stream;
+  sendfile on;
+  server {
+    listen 127.0.0.1:$port;
+    root $S_DIR/www;
+    location /a/ { }
+  }
+}
+CONF
+    rm -f "$S_DIR/nginx.pid"
+    if /usr/sbin/nginx -p "$S_DIR" -c "$S_DIR/nginx.conf" 2>"$S_DIR/logs/start.err"; then
+      S_URL=http://127.0.0.1:$port S_ACCESS=$S_DIR/logs/access.log
+      local _
+      for _ in $(seq 50); do
+        # The probe is not a request of the program: the log starts empty.
+        curl -fsI -o /dev/null "$S_URL/a/KRP8PE6F.ISO" && : >"$S_ACCESS" && return 0
+        sleep 0.1
+      done
+      e2e_server_stop
+    fi
+  done
+  e2e_say "nginx did not start: $(cat "$S_DIR/logs/start.err")"
+  return 1
+}
+
+e2e_server_stop() {
+  [ -n "${S_DIR:-}" ] && [ -f "$S_DIR/nginx.pid" ] || return 0
+  local pid
+  pid=$(cat "$S_DIR/nginx.pid")
+  kill "$pid" 2>/dev/null || true
+  local _
+  for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  rm -f "$S_DIR/nginx.pid"
+}
