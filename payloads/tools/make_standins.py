@@ -32,8 +32,9 @@ def main():
         for key, name in (("BOOTMGR", "bootmgr.efi"), ("BOOTMGFW", "bootmgfw.efi"), ("MEMTEST", "memtest.efi"),
                           ("MUIA", "bootmgfw.efi.mui"), ("MUIB", "bootmgr.efi.mui"), ("MUIC", "memtest.efi.mui")):
             files["efi/%s%s" % (key, suffix)] = efi(name, arch)
-    # The download engine's 40-byte peer identity file.
-    files["id.dat"] = b"LUMORA-PEER-ID-0000000000000000000000000"[:40]
+    # The download engine's 40-byte partner file.
+    files["id.dat"] = b"[partner]\r\nid=20170818\r\nver = 3.2.1.46\r\n"
+    assert len(files["id.dat"]) == 40
     for rel, data in files.items():
         path = os.path.join(out, rel)
         os.makedirs(os.path.dirname(path), exist_ok=True)

@@ -78,7 +78,10 @@ TEST(Payloads, StandInsHaveTheirNamesAndFirstBytes) {
     EXPECT_EQ(x86.substr(0, 2), "MZ") << key;
     EXPECT_NE(x64, x86) << key << ": the two sets must differ";
   }
-  EXPECT_EQ(ReadBytes(kDir + "/standin/id.dat").size(), 40u);
+  const std::string id = ReadText(kDir + "/standin/id.dat");
+  EXPECT_EQ(id.size(), 40u);
+  EXPECT_EQ(id.substr(0, 14), "[partner]\r\nid=");
+  EXPECT_EQ(id.substr(22), "\r\nver = 3.2.1.46\r\n");
 }
 
 TEST(Payloads, ManifestCarriesEveryKeyOfTheBootTable) {
