@@ -59,7 +59,9 @@ TEST(LocateBcdEditTest, PrefersTheSystemEditorThenSysnativeThenTheCarriedOne) {
     EXPECT_EQ(LocateBcdEdit(s.p()), c.want);
     // The carried editor is written only when the system has none.
     EXPECT_EQ(s.m.Exists(kCarriedEditor), c.installed == nullptr);
-    if (!c.installed) EXPECT_EQ(s.m.ReadFile(kCarriedEditor), PayloadBytes("fun", "bedit"));
+    if (!c.installed) {
+      EXPECT_EQ(s.m.ReadFile(kCarriedEditor), PayloadBytes("fun", "bedit"));
+    }
   }
 }
 
@@ -90,6 +92,18 @@ TEST(XpPeChain, WritesLoaderMenuAndBootIniEntry) {
   EXPECT_EQ(s.m.ReadFile("C:\\BOOT\\GRUB\\MENU.LST"), menu);
   EXPECT_TRUE(s.m.Exists("D:\\GFun.JP"));
   EXPECT_TRUE(s.m.Started().empty());  // no editor on Windows XP
+}
+
+TEST(XpPeChain, MissingLoaderIsLoggedAndFails) {
+  BootSim s;
+  s.UseXp();
+  s.m.Fail("resources.Find", "gru", err::ResourceNameNotFound);
+  std::string error;
+  EXPECT_FALSE(s.RunPe(false, error));
+  EXPECT_EQ(error, "KRP模块创建失败！");
+  const std::string log = s.m.ReadFile("C:\\Windows\\temp\\OrvekRun.LOG").value_or("");
+  Bytes line = s.m.platform().codepage.ToAnsi("C:\\krppe释放资源失败，错误代码：1814\r\n");
+  EXPECT_NE(log.find(std::string(line.begin(), line.end())), std::string::npos) << log;
 }
 
 TEST(XpPeChain, FailedVersionQueryTakesTheBootIniChain) {
