@@ -16,23 +16,42 @@
 # M_TEMP_WIN / M_TEMP (%temp% as Windows and host path), M_ARCH (win32 or
 # win64 prefix) and M_NOTE (what the prefix cannot play, or empty).
 
+# The machine type of a PE file: x86_64 or i686.
+e2e_pe_machine() {
+  python3 - "$1" <<'PY'
+import struct, sys
+data = open(sys.argv[1], "rb").read(4096)
+pe = struct.unpack_from("<I", data, 0x3C)[0]
+print("x86_64" if struct.unpack_from("<H", data, pe + 4)[0] == 0x8664 else "i686")
+PY
+}
+
 # The fixtures for a profile, built once with mingw into $E2E_WORK/fixtures.
+#
+# Wine's version functions, asked about any file named ntdll.dll that the
+# calling process could load, answer from the ntdll already loaded (Wine's
+# own, 6.1.7601.24059). A stand-in built for the other architecture cannot
+# be loaded and is read as a file, so the stand-in is made for the machine
+# type the program is not (E2E_PROGRAM_MACHINE; for the shipped 32-bit
+# program on 64-bit Windows that is the 32-bit ntdll it would copy anyway).
 e2e_fixtures() {
-  local dir=$E2E_WORK/fixtures src=$E2E_REPO/tests/e2e/fixtures cc=x86_64-w64-mingw32-gcc
+  local dir=$E2E_WORK/fixtures src=$E2E_REPO/tests/e2e/fixtures
+  local arch=x86_64
+  [ "${E2E_PROGRAM_MACHINE:-x86_64}" = x86_64 ] && arch=i686
   mkdir -p "$dir"
-  local dll=$dir/ntdll-$P_NTDLL.dll
+  local dll=$dir/ntdll-$P_NTDLL-$arch.dll
   if [ ! -s "$dll" ] || [ "$src/version_dll.rc.in" -nt "$dll" ]; then
     local v1 v2 v3 v4
     IFS=. read -r v1 v2 v3 v4 <<<"$P_NTDLL"
     sed -e "s/@V1@/$v1/; s/@V2@/$v2/; s/@V3@/$v3/; s/@V4@/${v4:-0}/; s/@TEXT@/$P_NTDLL/g" \
       "$src/version_dll.rc.in" >"$dir/ntdll-$P_NTDLL.rc"
-    x86_64-w64-mingw32-windres "$dir/ntdll-$P_NTDLL.rc" -O coff -o "$dir/ntdll-$P_NTDLL.res.o" &&
-      $cc -shared -s -o "$dll" "$src/version_dll.c" "$dir/ntdll-$P_NTDLL.res.o" ||
+    "$arch-w64-mingw32-windres" "$dir/ntdll-$P_NTDLL.rc" -O coff -o "$dir/ntdll-$P_NTDLL-$arch.res.o" &&
+      "$arch-w64-mingw32-gcc" -shared -s -o "$dll" "$src/version_dll.c" "$dir/ntdll-$P_NTDLL-$arch.res.o" ||
       { e2e_say "cannot build the ntdll.dll stand-in"; return 1; }
   fi
   local rec=$dir/restart_recorder.exe
   if [ ! -s "$rec" ] || [ "$src/restart_recorder.c" -nt "$rec" ]; then
-    $cc -s -O2 -o "$rec" "$src/restart_recorder.c" ||
+    x86_64-w64-mingw32-gcc -s -O2 -o "$rec" "$src/restart_recorder.c" ||
       { e2e_say "cannot build the restart recorder"; return 1; }
   fi
   F_NTDLL=$dll F_RECORDER=$rec
@@ -101,7 +120,7 @@ e2e_make_disk() {
   else
     # C: and D: first (Wine calls them partitions 1 and 2), then the EFI
     # system partition, 100 MiB.
-    /usr/sbin/sgdisk -q -n "1:2048:+${P_C_GIB}G" -t 1:0700 -c "1:Basic data partition" \
+    LC_ALL=C /usr/sbin/sgdisk -n "1:2048:+${P_C_GIB}G" -t 1:0700 -c "1:Basic data partition" \
       -n "2:0:+${P_D_GIB}G" -t 2:0700 -c "2:Basic data partition" \
       -n 3:0:+100M -t 3:ef00 -c "3:EFI system partition" "$image" >/dev/null ||
       { e2e_say "sgdisk failed"; return 1; }
