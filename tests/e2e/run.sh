@@ -29,6 +29,7 @@ while [ $# -gt 0 ]; do
   esac
 done
 [ -f "$exe" ] && [ -f "$tool" ] || { echo "run.sh: --exe and --tool must name the built programs" >&2; exit 2; }
+exe=$(realpath "$exe") tool=$(realpath "$tool")
 e2e_init "$here/../.."
 e2e_profile "$profile" || exit 2
 E2E_PROGRAM_MACHINE=$(e2e_pe_machine "$exe")
@@ -38,6 +39,7 @@ prefix=$(cd "$(dirname "$prefix")" && pwd)/$(basename "$prefix")
 R_DIR=${out:-$E2E_WORK/$profile/run}
 rm -rf "$R_DIR"
 mkdir -p "$R_DIR"
+R_DIR=$(cd "$R_DIR" && pwd)
 R_SHOTS=()
 
 e2e_say "== machine: $P_TEXT (prefix $prefix)"
