@@ -37,7 +37,7 @@ case $P_WINVER in
   win7) sys="Windows 7" ver="6\\.1" ;;
   win10) sys="Windows 10" ver="10\\.0" ;;
 esac
-has "系统信息：${sys}.*\\(Version ${ver}.*" || fail "system line does not name $sys: $(grep -F 系统信息 <<<"$log")"
+has "系统信息：${sys}.*\\((Version|Ver) ${ver}.*" || fail "system line does not name $sys: $(grep -F 系统信息 <<<"$log")"
 has "系统语言：中文简体" || fail "no Simplified Chinese language line"
 has "程序路径：C:\\\\Lumora\\\\" || fail "program path line is not C:\\Lumora\\"
 
