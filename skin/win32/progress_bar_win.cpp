@@ -1,0 +1,58 @@
+#include "skin/win32/progress_bar_win.h"
+
+#include "skin/image_store.h"
+
+namespace lum::win {
+
+bool TZeDaraProgressBar::Create(HWND parent, const ProgressBarArgs& args) {
+  args_ = args;
+  font_.Set(args.font);
+  SetTransparent(true);
+  CreateArgs ca;
+  ca.className = L"LumoraSkinProgressBar";
+  ca.parent = parent;
+  ca.bounds = args.bounds;
+  ca.style = WS_CHILD | WS_CLIPSIBLINGS | (args.visible ? WS_VISIBLE : 0);
+  return SkinWindow::Create(ca);
+}
+
+void TZeDaraProgressBar::SetValue(int value) {
+  if (value == args_.bar.Value) return;
+  args_.bar.Value = value;
+  Invalidate();
+}
+
+void TZeDaraProgressBar::SetCaption(const std::wstring& caption) {
+  args_.caption = caption;
+  Invalidate();
+}
+
+lum::TZeDaraProgressBar TZeDaraProgressBar::Sized() const {
+  lum::TZeDaraProgressBar bar = args_.bar;
+  RECT rc{};
+  GetClientRect(Handle(), &rc);
+  bar.Width = int(rc.right);
+  bar.Height = int(rc.bottom);
+  return bar;
+}
+
+int TZeDaraProgressBar::FillLength() const {
+  lum::TZeDaraProgressBar bar = Sized();
+  TZeDaraResManager& store = ZeDaraResManager();
+  const TZeDaraImage* bg = store.GetImageByName(bar.Bar_Background);
+  const TZeDaraImage* fg = store.GetImageByName(bar.Bar_Progress);
+  ProgressGeometry g = ComputeProgressGeometry(bar, bg ? bg->height : 0, fg ? fg->height : 0);
+  return g.drawsPictures ? g.fillLength : 0;
+}
+
+void TZeDaraProgressBar::Paint(const Surface& s) {
+  lum::TZeDaraProgressBar bar = Sized();
+  DrawProgressBar(s.view, bar, ZeDaraResManager());
+  if (args_.captionVisible && !args_.caption.empty()) {
+    RECT r{0, 0, bar.Width, bar.Height};
+    DrawSkinText(s, r, args_.caption, font_.Handle(), args_.fontColor,
+                 TextFormat(TextAlign::Center, false));
+  }
+}
+
+}  // namespace lum::win

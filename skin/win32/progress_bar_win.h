@@ -1,0 +1,41 @@
+#pragma once
+// The two-image progress bar as a window: the background picture across
+// the bar and the fill picture as long as the value says, over its parent's
+// picture, with an optional caption on top.
+#include <string>
+
+#include "skin/progress_bar.h"
+#include "skin/win32/skin_text.h"
+#include "skin/win32/skin_window.h"
+
+namespace lum::win {
+
+struct ProgressBarArgs {
+  Bounds bounds{0, 0, 150, 17};
+  lum::TZeDaraProgressBar bar;  // its Width and Height follow the window
+  std::wstring caption;
+  bool captionVisible = false;
+  FontSpec font;
+  COLORREF fontColor = RGB(0, 0, 0);
+  bool visible = true;
+};
+
+class TZeDaraProgressBar : public SkinWindow {
+ public:
+  bool Create(HWND parent, const ProgressBarArgs& args);
+  void SetValue(int value);
+  int Value() const { return args_.bar.Value; }
+  void SetCaption(const std::wstring& caption);
+  // Columns the fill takes at the present value and size.
+  int FillLength() const;
+
+ protected:
+  void Paint(const Surface& s) override;
+
+ private:
+  lum::TZeDaraProgressBar Sized() const;
+  ProgressBarArgs args_;
+  SkinFont font_;
+};
+
+}  // namespace lum::win

@@ -1,0 +1,48 @@
+#pragma once
+// The scroll box: a transparent container whose controls scroll vertically
+// under a skinned scroll bar at its right edge (shown only when the
+// controls reach below the visible area). The mouse wheel scrolls it by the
+// caller's step per notch, never above the top nor past the end.
+#include <functional>
+#include <memory>
+
+#include "skin/win32/scroll_bar.h"
+#include "skin/win32/skin_window.h"
+
+namespace lum::win {
+
+struct ScrollBoxArgs {
+  Bounds bounds{0, 0, 200, 150};
+  int wheelStep = 20;  // pixels per wheel notch
+  int barWidth = 10;
+  ScrollBarArgs bar;   // its bounds, line step and onScroll are set by the box
+  // Told of every wheel notch (delta in WHEEL_DELTA units, positive away
+  // from the user) before the box scrolls; return true to keep it still.
+  std::function<bool(int delta)> onMouseWheel;
+};
+
+class TZeDaraScrollBox : public SkinWindow {
+ public:
+  bool Create(HWND parent, const ScrollBoxArgs& args);
+  // Reads the extent of the controls again (call after adding or removing
+  // rows); keeps the position where it can.
+  void UpdateRange();
+  // Scrolls so that content row `position` is at the top (clamped).
+  void ScrollTo(int position);
+  int Position() const { return position_; }
+  int ContentHeight() const { return content_; }
+  TZeDaraScrollBar& ScrollBar() { return bar_; }
+
+ protected:
+  bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+ private:
+  int ClientHeight() const;
+  ScrollBoxArgs args_;
+  TZeDaraScrollBar bar_;
+  int position_ = 0;
+  int content_ = 0;
+  int wheelRemainder_ = 0;
+};
+
+}  // namespace lum::win

@@ -1,0 +1,94 @@
+#include "skin/win32/skin_button.h"
+
+#include <windowsx.h>
+
+#include "skin/stretch.h"
+
+namespace lum::win {
+
+bool TZeDaraButton::Create(HWND parent, const ButtonArgs& args) {
+  args_ = args;
+  pictures_.Count = args.count;
+  pictures_.Normal = args.normal;
+  pictures_.Hot = args.hot;
+  pictures_.Pressed = args.pressed;
+  pictures_.Disable = args.disable;
+  pictures_.MultiLineMode = args.multiLineMode;
+  pictures_.Active = !args.strip.empty();
+  pictures_.SetImage(args.strip);
+  font_.Set(args.font);
+  SetTransparent(true);
+  CreateArgs ca;
+  ca.className = L"LumoraSkinButton";
+  ca.parent = parent;
+  ca.bounds = args.bounds;
+  ca.style = WS_CHILD | WS_CLIPSIBLINGS | (args.visible ? WS_VISIBLE : 0);
+  return SkinWindow::Create(ca);
+}
+
+ButtonFrame TZeDaraButton::CurrentFrame() const {
+  ButtonState st;
+  st.enabled = Enabled();
+  st.mouseOver = MouseOver();
+  st.mouseDown = mouseDown_;
+  st.down = down_;
+  return PickButtonFrame(pictures_, st);
+}
+
+void TZeDaraButton::SetDown(bool down) {
+  down_ = down;
+  Invalidate();
+}
+
+void TZeDaraButton::SetCaption(const std::wstring& caption) {
+  args_.caption = caption;
+  Invalidate();
+}
+
+void TZeDaraButton::Paint(const Surface& s) {
+  ButtonFrame f = CurrentFrame();
+  int shift = f.shifted ? args_.pressedOffset : 0;
+  int w = s.view.Width(), h = s.view.Height();
+  if (pictures_.Active) {
+    if (std::unique_ptr<TZeDaraImage> frame = pictures_.Frame(f.frame))
+      DrawNineSlice(s.view, *frame, SkinRect{shift, shift, w, h});
+  }
+  if (args_.captionVisible && !args_.caption.empty()) {
+    RECT r{shift, shift, w + shift, h + shift};
+    COLORREF colour = Enabled() ? args_.fontColor : kDisabledCaptionColor;
+    DrawSkinText(s, r, args_.caption, font_.Handle(), colour, TextFormat(TextAlign::Center, false));
+  }
+}
+
+bool TZeDaraButton::HandleMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
+  switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      mouseDown_ = true;
+      SetCapture(Handle());
+      Invalidate();
+      result = 0;
+      return true;
+    case WM_LBUTTONUP: {
+      bool wasDown = mouseDown_;
+      mouseDown_ = false;
+      if (GetCapture() == Handle()) ReleaseCapture();
+      Invalidate();
+      RECT rc{};
+      GetClientRect(Handle(), &rc);
+      POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+      if (wasDown && PtInRect(&rc, pt) && Enabled() && args_.onClick) args_.onClick();
+      result = 0;
+      return true;
+    }
+    case WM_CAPTURECHANGED:
+      if (mouseDown_ && reinterpret_cast<HWND>(lp) != Handle()) {
+        mouseDown_ = false;
+        Invalidate();
+      }
+      return false;
+  }
+  return false;
+}
+
+}  // namespace lum::win

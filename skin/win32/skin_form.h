@@ -1,0 +1,46 @@
+#pragma once
+// The skinned form: a top-level window without system border or title bar,
+// painted with its picture (tiled from the top left), with the layered soft
+// frame around it. The program's window hooks the messages it needs through
+// onMessage.
+#include <functional>
+#include <string>
+
+#include "skin/win32/layer_border.h"
+#include "skin/win32/skin_window.h"
+
+namespace lum::win {
+
+struct FormArgs {
+  std::wstring title;
+  Bounds bounds{0, 0, 400, 300};  // screen coordinates
+  std::string picture;           // id of the form picture; empty: plain colour
+  COLORREF color = RGB(255, 255, 255);
+  bool layerBorder = true;
+  LayerBorderArgs border;
+  HICON icon = nullptr;
+  // Asked first for every message; return true when handled.
+  std::function<bool(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)> onMessage;
+};
+
+class TZeDaraForm : public SkinWindow {
+ public:
+  bool Create(const FormArgs& args);
+  const TMlFormLayerBorder& Border() const { return border_; }
+
+ protected:
+  bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+  void Paint(const Surface& s) override;
+
+ private:
+  FormArgs args_;
+  TMlFormLayerBorder border_;
+  bool hasBorder_ = false;
+};
+
+// Sends a wheel message to the innermost window under its screen position
+// that wants wheel input (a scroll box), starting from the window under the
+// point and walking up to root; false when none took it.
+bool RouteMouseWheel(HWND root, WPARAM wp, LPARAM lp);
+
+}  // namespace lum::win

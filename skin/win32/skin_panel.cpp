@@ -1,0 +1,55 @@
+#include "skin/win32/skin_panel.h"
+
+#include <windowsx.h>
+
+#include "skin/image_store.h"
+
+namespace lum::win {
+
+bool TZeDaraPanel::Create(HWND parent, const PanelArgs& args) {
+  args_ = args;
+  SetTransparent(true);
+  CreateArgs ca;
+  ca.className = L"LumoraSkinPanel";
+  ca.parent = parent;
+  ca.bounds = args.bounds;
+  ca.style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | (args.visible ? WS_VISIBLE : 0);
+  return SkinWindow::Create(ca);
+}
+
+void TZeDaraPanel::SetImage(const std::string& id) {
+  args_.picture.BackgroundImage = id;
+  Invalidate();
+}
+
+void TZeDaraPanel::Paint(const Surface& s) {
+  lum::TZeDaraPanel p = args_.picture;
+  p.Width = s.view.Width();
+  p.Height = s.view.Height();
+  DrawPanel(s.view, p, ZeDaraResManager());
+}
+
+bool TZeDaraPanel::HandleMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
+  if (!args_.onClick) return false;
+  switch (msg) {
+    case WM_LBUTTONDOWN:
+      mouseDown_ = true;
+      SetCapture(Handle());
+      result = 0;
+      return true;
+    case WM_LBUTTONUP: {
+      bool wasDown = mouseDown_;
+      mouseDown_ = false;
+      if (GetCapture() == Handle()) ReleaseCapture();
+      RECT rc{};
+      GetClientRect(Handle(), &rc);
+      POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+      if (wasDown && PtInRect(&rc, pt)) args_.onClick();
+      result = 0;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace lum::win

@@ -1,0 +1,33 @@
+#pragma once
+// The picture panel as a window: fill, background image and border lines
+// drawn over its parent's picture; it may hold other controls and take clicks.
+#include <functional>
+
+#include "skin/panel.h"
+#include "skin/win32/skin_window.h"
+
+namespace lum::win {
+
+struct PanelArgs {
+  Bounds bounds{0, 0, 100, 100};
+  lum::TZeDaraPanel picture;  // its Width and Height follow the window
+  bool visible = true;
+  std::function<void()> onClick;
+};
+
+class TZeDaraPanel : public SkinWindow {
+ public:
+  bool Create(HWND parent, const PanelArgs& args);
+  void SetImage(const std::string& id);
+  void SetOnClick(std::function<void()> onClick) { args_.onClick = std::move(onClick); }
+
+ protected:
+  bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+  void Paint(const Surface& s) override;
+
+ private:
+  PanelArgs args_;
+  bool mouseDown_ = false;
+};
+
+}  // namespace lum::win

@@ -1,0 +1,40 @@
+#include "skin/win32/skin_text.h"
+
+#include <algorithm>
+
+namespace lum::win {
+
+SkinFont::~SkinFont() {
+  if (font_) DeleteObject(font_);
+}
+
+void SkinFont::Set(const FontSpec& spec) {
+  if (font_) DeleteObject(font_);
+  font_ = CreateFontW(-spec.height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                      DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                      DEFAULT_PITCH, spec.face.c_str());
+}
+
+UINT TextFormat(TextAlign align, bool wordWrap) {
+  UINT f = DT_NOPREFIX;
+  f |= align == TextAlign::Center ? DT_CENTER : align == TextAlign::Right ? DT_RIGHT : DT_LEFT;
+  f |= wordWrap ? DT_WORDBREAK : (DT_SINGLELINE | DT_VCENTER);
+  return f;
+}
+
+void DrawSkinText(const Surface& s, const RECT& r, const std::wstring& text, HFONT font,
+                  COLORREF colour, UINT format) {
+  if (text.empty() || !s.dc) return;
+  HGDIOBJ old = font ? SelectObject(s.dc, font) : nullptr;
+  SetBkMode(s.dc, TRANSPARENT);
+  SetTextColor(s.dc, colour);
+  RECT box = r;
+  DrawTextW(s.dc, text.c_str(), int(text.size()), &box, format);
+  if (old) SelectObject(s.dc, old);
+  GdiFlush();
+  for (int y = std::max<LONG>(r.top, 0); y < r.bottom; ++y)
+    for (int x = std::max<LONG>(r.left, 0); x < r.right; ++x)
+      if (std::uint32_t* p = s.view.PixelAt(x, y)) *p |= 0xFF000000u;
+}
+
+}  // namespace lum::win
