@@ -59,43 +59,58 @@ POINT ScreenCentre(HWND h) {
   return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
+// One form for the whole suite (making and destroying a top-level window
+// costs Wine about two seconds without a window manager); each test puts it
+// back at its place and size, shown.
 class SkinControlsTest : public ::testing::Test {
  protected:
   static constexpr int kX = 200, kY = 150, kW = 320, kH = 240;
 
-  void SetUp() override {
+  static void SetUpTestSuite() {
     test::InstallTestStore();
+    form_ = new TZeDaraForm;
     FormArgs fa;
     fa.title = L"Lumora skin test";
     fa.bounds = Bounds{kX, kY, kW, kH};
     fa.picture = "T_Form";
-    ASSERT_TRUE(form_.Create(fa));
-    ShowWindow(form_.Handle(), SW_SHOW);
-    SetForegroundWindow(form_.Handle());
+    ASSERT_TRUE(form_->Create(fa));
+  }
+  static void TearDownTestSuite() {
+    delete form_;
+    form_ = nullptr;
+    ReleaseResManager();
+    SetResManagerSource(nullptr);
+  }
+  void SetUp() override {
+    ASSERT_NE(form_, nullptr);
+    if (IsIconic(form_->Handle())) ShowWindow(form_->Handle(), SW_RESTORE);
+    SetWindowPos(form_->Handle(), HWND_TOP, kX, kY, kW, kH, SWP_SHOWWINDOW);
+    SetForegroundWindow(form_->Handle());
     Pump();
   }
   void TearDown() override {
     SetCursorPos(5, 5);
-    ReleaseResManager();
-    SetResManagerSource(nullptr);
     SetSkinExceptionReporter(nullptr);
   }
 
-  TZeDaraForm form_;
+  static TZeDaraForm* form_;
+  TZeDaraForm& form() { return *form_; }
 };
 
+TZeDaraForm* SkinControlsTest::form_ = nullptr;
+
 TEST_F(SkinControlsTest, FormIsBorderlessAndPaintsItsPicture) {
-  LONG_PTR style = GetWindowLongPtrW(form_.Handle(), GWL_STYLE);
+  LONG_PTR style = GetWindowLongPtrW(form().Handle(), GWL_STYLE);
   EXPECT_FALSE(style & WS_CAPTION);
   EXPECT_FALSE(style & WS_THICKFRAME);
-  RECT wr = WindowRectOf(form_.Handle()), cr{};
-  GetClientRect(form_.Handle(), &cr);
+  RECT wr = WindowRectOf(form().Handle()), cr{};
+  GetClientRect(form().Handle(), &cr);
   EXPECT_EQ(wr.left, kX);
   EXPECT_EQ(wr.top, kY);
   EXPECT_EQ(cr.right, kW) << "no frame: the client area is the whole window";
   EXPECT_EQ(cr.bottom, kH);
 
-  const BackBuffer& b = Painted(form_);
+  const BackBuffer& b = Painted(form());
   ASSERT_EQ(b.Width(), kW);
   ASSERT_EQ(b.Height(), kH);
   const struct { int x, y; std::uint32_t want; } samples[] = {
@@ -104,28 +119,28 @@ TEST_F(SkinControlsTest, FormIsBorderlessAndPaintsItsPicture) {
     EXPECT_EQ(Rgb(b.At(s.x, s.y)), Rgb(s.want)) << "at " << s.x << "," << s.y;
 
   // What reached the window itself, read back from its DC.
-  HDC dc = GetDC(form_.Handle());
+  HDC dc = GetDC(form().Handle());
   EXPECT_EQ(GetPixel(dc, 10, 10), RGB(27, 129, 251));
   EXPECT_EQ(GetPixel(dc, 10, 200), RGB(255, 255, 255));
-  ReleaseDC(form_.Handle(), dc);
+  ReleaseDC(form().Handle(), dc);
 }
 
 TEST_F(SkinControlsTest, LayeredBorderFollowsMovesHidesAndShowsWithTheForm) {
   auto edges = [&] {
     std::vector<RECT> r;
     for (int e = 0; e < TMlFormLayerBorder::kEdgeCount; ++e)
-      r.push_back(WindowRectOf(form_.Border().EdgeWindow(TMlFormLayerBorder::Edge(e))));
+      r.push_back(WindowRectOf(form().Border().EdgeWindow(TMlFormLayerBorder::Edge(e))));
     return r;
   };
   auto allVisible = [&](bool want) {
     for (int e = 0; e < TMlFormLayerBorder::kEdgeCount; ++e) {
-      HWND h = form_.Border().EdgeWindow(TMlFormLayerBorder::Edge(e));
+      HWND h = form().Border().EdgeWindow(TMlFormLayerBorder::Edge(e));
       if (!h || bool(IsWindowVisible(h)) != want) return false;
     }
     return true;
   };
   for (int e = 0; e < TMlFormLayerBorder::kEdgeCount; ++e) {
-    HWND h = form_.Border().EdgeWindow(TMlFormLayerBorder::Edge(e));
+    HWND h = form().Border().EdgeWindow(TMlFormLayerBorder::Edge(e));
     ASSERT_NE(h, nullptr);
     EXPECT_TRUE(GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_LAYERED);
   }
@@ -144,26 +159,26 @@ TEST_F(SkinControlsTest, LayeredBorderFollowsMovesHidesAndShowsWithTheForm) {
   check(kX, kY);
 
   // Just behind the form: the next window below it in z-order is an edge.
-  HWND below = GetWindow(form_.Handle(), GW_HWNDNEXT);
+  HWND below = GetWindow(form().Handle(), GW_HWNDNEXT);
   bool isEdge = false;
-  for (int e = 0; e < 4; ++e) isEdge |= below == form_.Border().EdgeWindow(TMlFormLayerBorder::Edge(e));
+  for (int e = 0; e < 4; ++e) isEdge |= below == form().Border().EdgeWindow(TMlFormLayerBorder::Edge(e));
   EXPECT_TRUE(isEdge);
 
-  SetWindowPos(form_.Handle(), nullptr, 300, 220, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  SetWindowPos(form().Handle(), nullptr, 300, 220, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   Pump();
   check(300, 220);
 
-  ShowWindow(form_.Handle(), SW_HIDE);
+  ShowWindow(form().Handle(), SW_HIDE);
   Pump();
   EXPECT_TRUE(allVisible(false));
-  ShowWindow(form_.Handle(), SW_SHOW);
+  ShowWindow(form().Handle(), SW_SHOW);
   Pump();
   EXPECT_TRUE(allVisible(true));
   check(300, 220);
-  ShowWindow(form_.Handle(), SW_MINIMIZE);
+  ShowWindow(form().Handle(), SW_MINIMIZE);
   Pump();
   EXPECT_TRUE(allVisible(false)) << "a minimised form shows no frame";
-  ShowWindow(form_.Handle(), SW_RESTORE);
+  ShowWindow(form().Handle(), SW_RESTORE);
   Pump();
   EXPECT_TRUE(allVisible(true));
 }
@@ -187,7 +202,7 @@ TEST_F(SkinControlsTest, PictureButtonFollowsTheMouseThroughItsFrames) {
   ba.disable = 2;
   ba.onClick = [&] { ++clicks; };
   TZeDaraButton button;
-  ASSERT_TRUE(button.Create(form_.Handle(), ba));
+  ASSERT_TRUE(button.Create(form().Handle(), ba));
   Bounds got = button.GetBounds();
   EXPECT_EQ(got.x, 30);
   EXPECT_EQ(got.y, 100);
@@ -250,7 +265,7 @@ TEST_F(SkinControlsTest, ButtonWithoutPictureShowsItsBackground) {
   ba.bounds = Bounds{60, 10, 20, 20};
   ba.strip = "Pellamclose";  // not in the store
   TZeDaraButton button;
-  ASSERT_TRUE(button.Create(form_.Handle(), ba));
+  ASSERT_TRUE(button.Create(form().Handle(), ba));
   EXPECT_EQ(Rgb(Painted(button).At(10, 10)), Rgb(test::kBand));
 }
 
@@ -261,7 +276,7 @@ TEST_F(SkinControlsTest, ColorButtonFillsWithNormalThenHotColour) {
   ca.normalColor = 16416795;  // COLORREF, red in the low byte
   ca.hotColor = 14312967;
   TZeDaraColorButton button;
-  ASSERT_TRUE(button.Create(form_.Handle(), ca));
+  ASSERT_TRUE(button.Create(form().Handle(), ca));
   auto colourAt = [&](int x, int y) {
     std::uint32_t p = Painted(button).At(x, y);
     return RGB(PixelR(p), PixelG(p), PixelB(p));
@@ -288,7 +303,7 @@ TEST_F(SkinControlsTest, LabelIsTransparentAndDrawsItsText) {
   la.font.height = 16;
   la.color = RGB(255, 255, 255);
   TZeDaraLabel label;
-  ASSERT_TRUE(label.Create(form_.Handle(), la));
+  ASSERT_TRUE(label.Create(form().Handle(), la));
   const BackBuffer& b = Painted(label);
   // The form's band shows through beside the text; the text is white.
   EXPECT_EQ(Rgb(b.At(119, 1)), Rgb(test::kBand));
@@ -314,7 +329,7 @@ TEST_F(SkinControlsTest, PanelBlendsItsPictureAndTakesClicks) {
   pa.picture.Alpha = 0;
   pa.onClick = [&] { ++clicks; };
   TZeDaraPanel panel;
-  ASSERT_TRUE(panel.Create(form_.Handle(), pa));
+  ASSERT_TRUE(panel.Create(form().Handle(), pa));
   std::uint32_t p = Painted(panel).At(25, 15);
   EXPECT_NEAR(PixelR(p), 127, 1);  // half black over white
   EXPECT_NEAR(PixelB(p), 127, 1);
@@ -335,7 +350,7 @@ TEST_F(SkinControlsTest, PageControlShowsOnePageAtATime) {
   pa.bounds = Bounds{10, 50, 300, 180};
   pa.pageCount = 5;
   TZeDaraPageControl pages;
-  ASSERT_TRUE(pages.Create(form_.Handle(), pa));
+  ASSERT_TRUE(pages.Create(form().Handle(), pa));
   ASSERT_EQ(pages.PageCount(), 5);
   LabelArgs la;
   la.bounds = Bounds{5, 5, 50, 20};
@@ -367,7 +382,7 @@ TEST_F(SkinControlsTest, WheelScrollsByTheStepAndStopsAtTopAndEnd) {
   sa.bounds = Bounds{10, 50, 200, 100};
   sa.wheelStep = 25;
   TZeDaraScrollBox box;
-  ASSERT_TRUE(box.Create(form_.Handle(), sa));
+  ASSERT_TRUE(box.Create(form().Handle(), sa));
   std::vector<std::unique_ptr<TZeDaraButton>> rows;
   for (int i = 0; i < 5; ++i) {
     ButtonArgs ba;
@@ -393,7 +408,7 @@ TEST_F(SkinControlsTest, WheelScrollsByTheStepAndStopsAtTopAndEnd) {
   const struct { int notches; int position; } steps[] = {
       {-1, 25}, {-1, 50}, {-2, 100}, {-1, 120}, {-1, 120}, {2, 70}, {-1, 95}, {10, 0}, {1, 0}};
   for (const auto& s : steps) {
-    wheel(form_.Handle(), s.notches);
+    wheel(form().Handle(), s.notches);
     EXPECT_EQ(box.Position(), s.position) << "after " << s.notches;
     EXPECT_EQ(rows[0]->GetBounds().y, -s.position);
     EXPECT_EQ(rows[4]->GetBounds().y, 180 - s.position);
@@ -419,7 +434,7 @@ TEST_F(SkinControlsTest, ScrollBarHiddenWhenEverythingFits) {
   ScrollBoxArgs sa;
   sa.bounds = Bounds{10, 50, 200, 100};
   TZeDaraScrollBox box;
-  ASSERT_TRUE(box.Create(form_.Handle(), sa));
+  ASSERT_TRUE(box.Create(form().Handle(), sa));
   LabelArgs la;
   la.bounds = Bounds{0, 0, 100, 60};
   TZeDaraLabel row;
@@ -432,14 +447,14 @@ TEST_F(SkinControlsTest, ScrollBarHiddenWhenEverythingFits) {
 }
 
 TEST_F(SkinControlsTest, ProgressBarFillFollowsTheValue) {
-  SetWindowPos(form_.Handle(), nullptr, 0, 0, 800, 240, SWP_NOMOVE | SWP_NOZORDER);
+  SetWindowPos(form().Handle(), nullptr, 0, 0, 800, 240, SWP_NOMOVE | SWP_NOZORDER);
   ProgressBarArgs pa;
   pa.bounds = Bounds{10, 100, 722, 17};
   pa.bar.Bar_Background = "T_Base";
   pa.bar.Bar_Progress = "T_Fill";
   pa.bar.Value = 37;
   TZeDaraProgressBar bar;
-  ASSERT_TRUE(bar.Create(form_.Handle(), pa));
+  ASSERT_TRUE(bar.Create(form().Handle(), pa));
   EXPECT_EQ(bar.FillLength(), 267);
   const BackBuffer& b = Painted(bar);
   // Images 13 high in a bar 17 high: rows 2 .. 14.
@@ -457,7 +472,7 @@ TEST_F(SkinControlsTest, ProgressBarFillFollowsTheValue) {
   ProgressBarArgs narrow = pa;
   narrow.bounds = Bounds{10, 150, 29, 17};
   TZeDaraProgressBar small;
-  ASSERT_TRUE(small.Create(form_.Handle(), narrow));
+  ASSERT_TRUE(small.Create(form().Handle(), narrow));
   EXPECT_EQ(small.FillLength(), 0);
   EXPECT_EQ(Rgb(Painted(small).At(5, 8)), Rgb(test::kWhite)) << "a bar under 30 wide draws no pictures";
 }
@@ -500,7 +515,7 @@ TEST_F(SkinControlsTest, ExceptionInAHandlerIsReportedNotPropagated) {
   ba.bounds = Bounds{30, 100, 20, 20};
   ba.onClick = [] { throw std::runtime_error("handler failed"); };
   TZeDaraButton button;
-  ASSERT_TRUE(button.Create(form_.Handle(), ba));
+  ASSERT_TRUE(button.Create(form().Handle(), ba));
   SendMessageW(button.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, ClientPoint(5, 5));
   SendMessageW(button.Handle(), WM_LBUTTONUP, 0, ClientPoint(5, 5));
   ASSERT_EQ(reports.size(), 1u);
