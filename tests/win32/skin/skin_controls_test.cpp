@@ -123,6 +123,13 @@ TEST_F(SkinControlsTest, FormIsBorderlessAndPaintsItsPicture) {
   EXPECT_EQ(GetPixel(dc, 10, 10), RGB(27, 129, 251));
   EXPECT_EQ(GetPixel(dc, 10, 200), RGB(255, 255, 255));
   ReleaseDC(form().Handle(), dc);
+
+  // A larger form repeats its picture from the top left.
+  SetWindowPos(form().Handle(), nullptr, 0, 0, 400, 300, SWP_NOMOVE | SWP_NOZORDER);
+  const BackBuffer& big = Painted(form());
+  EXPECT_EQ(Rgb(big.At(330, 10)), Rgb(test::kBand));
+  EXPECT_EQ(Rgb(big.At(330, 250)), Rgb(test::kBand));
+  EXPECT_EQ(Rgb(big.At(330, 290)), Rgb(test::kWhite));
 }
 
 TEST_F(SkinControlsTest, LayeredBorderFollowsMovesHidesAndShowsWithTheForm) {
@@ -258,6 +265,42 @@ TEST_F(SkinControlsTest, PictureButtonFollowsTheMouseThroughItsFrames) {
   SendMessageW(button.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, ClientPoint(10, 10));
   SendMessageW(button.Handle(), WM_LBUTTONUP, 0, ClientPoint(10, 10));
   EXPECT_EQ(clicks, 1);
+}
+
+// Input through the system's queue, as the user's mouse makes it: the
+// window under the cursor gets the moves and the button presses.
+void SendMouse(DWORD flags, int x = 0, int y = 0) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flags;
+  if (flags & MOUSEEVENTF_ABSOLUTE) {
+    in.mi.dx = LONG(x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1));
+    in.mi.dy = LONG(y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1));
+  }
+  SendInput(1, &in, sizeof in);
+  Pump(100);
+}
+
+TEST_F(SkinControlsTest, PictureButtonTakesRealInput) {
+  int clicks = 0;
+  ButtonArgs ba;
+  ba.bounds = Bounds{120, 120, 20, 20};
+  ba.strip = "T_Strip";
+  ba.onClick = [&] { ++clicks; };
+  TZeDaraButton button;
+  ASSERT_TRUE(button.Create(form().Handle(), ba));
+  Pump();
+  POINT c = ScreenCentre(button.Handle());
+  SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, c.x, c.y);
+  EXPECT_EQ(Seen(button).centre, Rgb(test::kFrameHot));
+  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  EXPECT_EQ(Seen(button).centre, Rgb(test::kFramePressed));
+  SendMouse(MOUSEEVENTF_LEFTUP);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(Seen(button).centre, Rgb(test::kFrameHot));
+  SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, c.x + 100, c.y + 60);
+  for (int i = 0; i < 40 && Seen(button).centre != Rgb(test::kFrameNormal); ++i) Pump(50);
+  EXPECT_EQ(Seen(button).centre, Rgb(test::kFrameNormal));
 }
 
 TEST_F(SkinControlsTest, ButtonWithoutPictureShowsItsBackground) {
@@ -417,6 +460,19 @@ TEST_F(SkinControlsTest, WheelScrollsByTheStepAndStopsAtTopAndEnd) {
   wheel(rows[1]->Handle(), -1);
   EXPECT_EQ(box.Position(), 25);
   EXPECT_EQ(box.ScrollBar().Position(), 25);
+
+  // A real wheel notch from the system's queue, with the cursor over the box.
+  box.ScrollTo(0);
+  SetForegroundWindow(form().Handle());
+  SetFocus(form().Handle());
+  SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, over.x, over.y);
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = MOUSEEVENTF_WHEEL;
+  in.mi.mouseData = DWORD(-WHEEL_DELTA);
+  SendInput(1, &in, sizeof in);
+  Pump(200);
+  EXPECT_EQ(box.Position(), 25);
 
   // The thumb: 82 of track, 100 / 220 of it long, at the top when scrolled to 0.
   box.ScrollTo(0);
