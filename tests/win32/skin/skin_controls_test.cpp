@@ -484,6 +484,19 @@ TEST_F(SkinControlsTest, WheelScrollsByTheStepAndStopsAtTopAndEnd) {
   SendMessageW(box.ScrollBar().Handle(), WM_LBUTTONDOWN, MK_LBUTTON, ClientPoint(5, 95));
   SendMessageW(box.ScrollBar().Handle(), WM_LBUTTONUP, 0, ClientPoint(5, 95));
   EXPECT_EQ(box.Position(), 25);
+
+  // Dragging the thumb (37 long on an 82 track) to the end and back.
+  box.ScrollTo(0);
+  HWND sb = box.ScrollBar().Handle();
+  SendMessageW(sb, WM_LBUTTONDOWN, MK_LBUTTON, ClientPoint(5, 14));
+  SendMessageW(sb, WM_MOUSEMOVE, MK_LBUTTON, ClientPoint(5, 59));
+  EXPECT_EQ(box.Position(), 120);
+  EXPECT_EQ(rows[0]->GetBounds().y, -120);
+  SendMessageW(sb, WM_MOUSEMOVE, MK_LBUTTON, ClientPoint(5, 200));
+  EXPECT_EQ(box.Position(), 120);
+  SendMessageW(sb, WM_MOUSEMOVE, MK_LBUTTON, ClientPoint(5, 14));
+  EXPECT_EQ(box.Position(), 0);
+  SendMessageW(sb, WM_LBUTTONUP, 0, ClientPoint(5, 14));
 }
 
 TEST_F(SkinControlsTest, ScrollBarHiddenWhenEverythingFits) {
