@@ -21,10 +21,10 @@ IEngineCalls* CoreEngineLoader::Bind(const std::string& libraryPath) {
 bool CoreEngineLoader::Init() { return engine_ != nullptr; }
 
 TaskHandle CoreEngineLoader::CreateTask(TaskParams& params) {
-  auto spec = engine::SpecFromParams(params);
-  if (!spec) return 0;
-  spec->saveDir = mapDir_(spec->saveDir);
-  return engine_->CreateTask(*spec);
+  auto setup = engine::SpecFromParams(params);
+  if (!setup) return 0;
+  setup->saveDir = mapDir_(setup->saveDir);
+  return engine_->CreateTask(*setup);
 }
 
 bool CoreEngineLoader::StartTask(TaskHandle task) {

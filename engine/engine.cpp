@@ -47,9 +47,9 @@ Engine::~Engine() {
   for (auto& [id, task] : tasks) task->Stop();
 }
 
-std::uint32_t Engine::CreateTask(const TaskSpec& spec) {
-  if (spec.url.empty() || spec.fileName.empty()) return 0;
-  auto task = std::make_shared<Task>(spec, transport_, files_, settings_);
+std::uint32_t Engine::CreateTask(const TaskSpec& setup) {
+  if (setup.url.empty() || setup.fileName.empty()) return 0;
+  auto task = std::make_shared<Task>(setup, transport_, files_, settings_);
   std::lock_guard g(mu_);
   std::uint32_t id = nextId_++;
   if (nextId_ == 0) nextId_ = 1;

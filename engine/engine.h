@@ -51,8 +51,8 @@ class Engine {
   Engine(const Engine&) = delete;
   Engine& operator=(const Engine&) = delete;
 
-  // 0 when the spec is unusable (empty URL or name).
-  std::uint32_t CreateTask(const TaskSpec& spec);
+  // 0 when the setup is unusable (empty URL or name).
+  std::uint32_t CreateTask(const TaskSpec& setup);
   bool StartTask(std::uint32_t id);
   bool StopTask(std::uint32_t id);    // waits until its connections are closed
   bool DeleteTask(std::uint32_t id);  // stops it and forgets it; its files stay

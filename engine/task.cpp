@@ -161,9 +161,9 @@ class Task::Receiver : public IHttpSink {
   std::vector<std::uint8_t>& buf_;
 };
 
-Task::Task(TaskSpec spec, std::shared_ptr<IHttpTransport> transport,
+Task::Task(TaskSpec setup, std::shared_ptr<IHttpTransport> transport,
            std::shared_ptr<IEngineFiles> files, std::shared_ptr<SharedSettings> settings)
-    : spec_(std::move(spec)),
+    : spec_(std::move(setup)),
       target_(JoinPath(spec_.saveDir, spec_.fileName)),
       transport_(std::move(transport)),
       files_(std::move(files)),

@@ -20,7 +20,7 @@ namespace lum::engine {
 
 class Task {
  public:
-  Task(TaskSpec spec, std::shared_ptr<IHttpTransport> transport,
+  Task(TaskSpec setup, std::shared_ptr<IHttpTransport> transport,
        std::shared_ptr<IEngineFiles> files, std::shared_ptr<SharedSettings> settings);
   ~Task();
 

@@ -46,9 +46,9 @@ void PinSelf() {
 
 std::string Text(const wchar_t* s) { return s ? lum::engine::win32::Narrow(s) : std::string(); }
 
-HANDLE Create(const TaskSpec& spec) {
+HANDLE Create(const TaskSpec& setup) {
   Engine* e = Current();
-  return e ? Handle(e->CreateTask(spec)) : nullptr;
+  return e ? Handle(e->CreateTask(setup)) : nullptr;
 }
 
 BOOL Query(HANDLE task, TaskInfo* info) {
@@ -103,8 +103,8 @@ BOOL WINAPI XL_UnInit() {
 HANDLE WINAPI XL_CreateTask(const TaskParams* params) {
   return Guard([params]() -> HANDLE {
     if (!params) return nullptr;
-    auto spec = lum::engine::SpecFromParams(*params);
-    return spec ? Create(*spec) : nullptr;
+    auto setup = lum::engine::SpecFromParams(*params);
+    return setup ? Create(*setup) : nullptr;
   }, nullptr);
 }
 
@@ -144,9 +144,9 @@ BOOL WINAPI XL_QueryTaskInfoEx(HANDLE task, TaskInfo* info) {
 BOOL WINAPI XL_DelTempFile(const TaskParams* params) {
   return Guard([params] {
     if (!params) return FALSE;
-    auto spec = lum::engine::SpecFromParams(*params);
-    if (!spec) return FALSE;
-    std::wstring base = lum::engine::win32::Wide(spec->saveDir + spec->fileName);
+    auto setup = lum::engine::SpecFromParams(*params);
+    if (!setup) return FALSE;
+    std::wstring base = lum::engine::win32::Wide(setup->saveDir + setup->fileName);
     DeleteFileW((base + L".td").c_str());
     DeleteFileW((base + L".td.cfg").c_str());
     return TRUE;
@@ -211,9 +211,9 @@ BOOL WINAPI XL_SetAdditionInfo(HANDLE, void*, const wchar_t*) { return FALSE; }
 
 HANDLE WINAPI XL_CreateTaskByURL(const wchar_t* url, const wchar_t* saveDir, const wchar_t* fileName, BOOL) {
   return Guard([=]() -> HANDLE {
-    TaskSpec spec{Text(url), Text(saveDir), Text(fileName)};
-    if (spec.fileName.find_first_of("\\/:") != std::string::npos) return nullptr;
-    return Create(spec);
+    TaskSpec setup{Text(url), Text(saveDir), Text(fileName)};
+    if (setup.fileName.find_first_of("\\/:") != std::string::npos) return nullptr;
+    return Create(setup);
   }, nullptr);
 }
 

@@ -78,13 +78,13 @@ SimMachine::~SimMachine() {
 
 // ---- drives and path resolution ----
 
-void SimMachine::AddDrive(char letter, const DriveSpec& spec) {
+void SimMachine::AddDrive(char letter, const DriveSpec& setup) {
   char l = AsciiUpper(std::string(1, letter))[0];
   DriveSlot& d = drives_[l];
-  d.spec = spec;
-  if (d.spec.dosDevice.empty()) d.spec.dosDevice = "\\Device\\HarddiskVolume" + std::to_string(nextVolume_++);
+  d.setup = setup;
+  if (d.setup.dosDevice.empty()) d.setup.dosDevice = "\\Device\\HarddiskVolume" + std::to_string(nextVolume_++);
   d.folder = root_ / std::string(1, l);
-  if (spec.media) fs::create_directories(d.folder);
+  if (setup.media) fs::create_directories(d.folder);
 }
 
 void SimMachine::RemoveDrive(char letter) {
@@ -97,7 +97,7 @@ void SimMachine::RemoveDrive(char letter) {
 }
 
 const DriveSpec& SimMachine::Drive(char letter) const {
-  return drives_.at(AsciiUpper(std::string(1, letter))[0]).spec;
+  return drives_.at(AsciiUpper(std::string(1, letter))[0]).setup;
 }
 
 static std::string JoinKey(const std::string& parent, const std::string& name) {
@@ -117,7 +117,7 @@ std::optional<SimMachine::Resolved> SimMachine::Resolve(const std::string& winPa
     error = err::PathNotFound;
     return std::nullopt;
   }
-  if (!it->second.spec.media) {
+  if (!it->second.setup.media) {
     error = err::NotReady;
     return std::nullopt;
   }

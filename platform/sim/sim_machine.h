@@ -166,7 +166,7 @@ class SimMachine {
 
   // ---- drives and files ----
   // Adds the letter, or changes an existing one's description (its folder stays).
-  void AddDrive(char letter, const DriveSpec& spec = {});
+  void AddDrive(char letter, const DriveSpec& setup = {});
   void RemoveDrive(char letter);  // the folder goes with it
   const DriveSpec& Drive(char letter) const;
   const std::filesystem::path& Root() const { return root_; }
@@ -266,7 +266,7 @@ class SimMachine {
   class PumpImpl;
 
   struct DriveSlot {
-    DriveSpec spec;
+    DriveSpec setup;
     std::filesystem::path folder;
   };
   // A Windows path resolved onto the host, component by component, ignoring

@@ -24,7 +24,7 @@ const SimMachine::DriveSlot* SimMachine::VolumesImpl::Find(const std::string& na
 
 std::uint32_t SimMachine::VolumesImpl::DriveType(const std::string& root) {
   auto it = m_.drives_.find(LetterOf(root));
-  return it == m_.drives_.end() ? kDriveNoRootDir : it->second.spec.type;
+  return it == m_.drives_.end() ? kDriveNoRootDir : it->second.setup.type;
 }
 
 std::optional<int> SimMachine::VolumesImpl::BusType(char letter) {
@@ -35,11 +35,11 @@ std::optional<int> SimMachine::VolumesImpl::BusType(char letter) {
     m_.SetError(err::FileNotFound);
     return std::nullopt;
   }
-  if (d->spec.bus < 0) {
+  if (d->setup.bus < 0) {
     m_.SetError(err::NotSupported);
     return std::nullopt;
   }
-  return d->spec.bus;
+  return d->setup.bus;
 }
 
 std::optional<StorageDeviceNumber> SimMachine::VolumesImpl::DeviceNumber(char letter) {
@@ -50,14 +50,14 @@ std::optional<StorageDeviceNumber> SimMachine::VolumesImpl::DeviceNumber(char le
     m_.SetError(err::FileNotFound);
     return std::nullopt;
   }
-  if (d->spec.disk < 0) {
+  if (d->setup.disk < 0) {
     m_.SetError(err::NotSupported);
     return std::nullopt;
   }
   StorageDeviceNumber n;
-  n.deviceType = d->spec.type == kDriveCdrom ? kFileDeviceCdRom : kFileDeviceDisk;
-  n.deviceNumber = static_cast<std::uint32_t>(d->spec.disk);
-  n.partitionNumber = static_cast<std::uint32_t>(d->spec.partition);
+  n.deviceType = d->setup.type == kDriveCdrom ? kFileDeviceCdRom : kFileDeviceDisk;
+  n.deviceNumber = static_cast<std::uint32_t>(d->setup.disk);
+  n.partitionNumber = static_cast<std::uint32_t>(d->setup.partition);
   return n;
 }
 
@@ -70,7 +70,7 @@ std::string SimMachine::VolumesImpl::DosDeviceTarget(const std::string& name) {
     m_.SetError(err::FileNotFound);
     return std::string();
   }
-  return it->second.spec.dosDevice;
+  return it->second.setup.dosDevice;
 }
 
 bool SimMachine::VolumesImpl::DefineDevice(std::uint32_t flags, const std::string& name,
@@ -93,11 +93,11 @@ std::optional<DiskSpace> SimMachine::VolumesImpl::FreeSpace(const std::string& r
   if (m_.Failing("volumes.FreeSpace", {root})) return std::nullopt;
   const DriveSlot* d = Find(root);
   if (!d) return std::nullopt;
-  if (!d->spec.media) {
+  if (!d->setup.media) {
     m_.SetError(err::NotReady);
     return std::nullopt;
   }
-  return DiskSpace{d->spec.freeBytes, d->spec.totalBytes, d->spec.freeBytes};
+  return DiskSpace{d->setup.freeBytes, d->setup.totalBytes, d->setup.freeBytes};
 }
 
 std::uint32_t SimMachine::VolumesImpl::LogicalDrives() {
@@ -112,11 +112,11 @@ std::optional<VolumeInformation> SimMachine::VolumesImpl::Information(const std:
   if (m_.Failing("volumes.Information", {root})) return std::nullopt;
   const DriveSlot* d = Find(root);
   if (!d) return std::nullopt;
-  if (!d->spec.media) {
+  if (!d->setup.media) {
     m_.SetError(err::NotReady);
     return std::nullopt;
   }
-  return VolumeInformation{d->spec.label, d->spec.fileSystem, d->spec.serial};
+  return VolumeInformation{d->setup.label, d->setup.fileSystem, d->setup.serial};
 }
 
 }  // namespace lum::sim

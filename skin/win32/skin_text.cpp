@@ -8,11 +8,11 @@ SkinFont::~SkinFont() {
   if (font_) DeleteObject(font_);
 }
 
-void SkinFont::Set(const FontSpec& spec) {
+void SkinFont::Set(const FontSpec& setup) {
   if (font_) DeleteObject(font_);
-  font_ = CreateFontW(-spec.height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+  font_ = CreateFontW(-setup.height, 0, 0, 0, setup.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                      DEFAULT_PITCH, spec.face.c_str());
+                      DEFAULT_PITCH, setup.face.c_str());
 }
 
 UINT TextFormat(TextAlign align, bool wordWrap) {

@@ -21,11 +21,11 @@ struct FontSpec {
 class SkinFont {
  public:
   SkinFont() = default;
-  explicit SkinFont(const FontSpec& spec) { Set(spec); }
+  explicit SkinFont(const FontSpec& setup) { Set(setup); }
   SkinFont(const SkinFont&) = delete;
   SkinFont& operator=(const SkinFont&) = delete;
   ~SkinFont();
-  void Set(const FontSpec& spec);
+  void Set(const FontSpec& setup);
   HFONT Handle() const { return font_; }
 
  private:

@@ -38,9 +38,9 @@ class HandoffTest : public ::testing::Test {
   void SetUp() override {
     for (char l = 'A'; l <= 'Z'; ++l) {
       if (l == 'C') continue;
-      sim::DriveSpec spec;
-      if (l < 'C') spec.type = kDriveRemovable;
-      m_.AddDrive(l, spec);
+      sim::DriveSpec setup;
+      if (l < 'C') setup.type = kDriveRemovable;
+      m_.AddDrive(l, setup);
     }
   }
   HandoffInputs Workflow(const std::string& image) {

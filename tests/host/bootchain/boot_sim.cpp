@@ -203,11 +203,11 @@ bool BootPartition::DefineDevice(std::uint32_t flags, const std::string& name,
       mapped_ = 0;
     }
   } else if ((flags & 1) && target == "\\Device\\Harddisk" + std::to_string(disk_) + "\\Partition1") {
-    sim::DriveSpec spec;
-    spec.disk = disk_;
-    spec.partition = 1;
-    spec.totalBytes = spec.freeBytes = 100u << 20;
-    m_.AddDrive(letter, spec);
+    sim::DriveSpec setup;
+    setup.disk = disk_;
+    setup.partition = 1;
+    setup.totalBytes = setup.freeBytes = 100u << 20;
+    m_.AddDrive(letter, setup);
     for (const auto& [path, s] : files) {
       if (s.isDir) continue;
       m_.PutFile(root + path, s.content);

@@ -35,11 +35,11 @@ TEST(EngineRecords, TaskParamsFieldsSitWhereTheProgramWritesThem) {
   std::int32_t five;
   std::memcpy(&five, raw + 18360, 4);
   EXPECT_EQ(five, 5);
-  auto spec = SpecFromParams(*p);
-  ASSERT_TRUE(spec.has_value());
-  EXPECT_EQ(spec->url, "http://h/a/win7x64.gho");
-  EXPECT_EQ(spec->saveDir, "D:\\ZqGhost\\");
-  EXPECT_EQ(spec->fileName, "win7x64.gho");
+  auto setup = SpecFromParams(*p);
+  ASSERT_TRUE(setup.has_value());
+  EXPECT_EQ(setup->url, "http://h/a/win7x64.gho");
+  EXPECT_EQ(setup->saveDir, "D:\\ZqGhost\\");
+  EXPECT_EQ(setup->fileName, "win7x64.gho");
 }
 
 TEST(EngineRecords, UnusableParamsAreRefused) {

@@ -45,7 +45,7 @@ struct Machine {
   MainForm form{m.platform(), view, steps};
 
   Machine() { m.SetEnv("LUMORA_BASE_URL", "http://127.0.0.1:8080"); }
-  void AddD(sim::DriveSpec spec = {.disk = 0, .partition = 2}) { m.AddDrive('D', spec); }
+  void AddD(sim::DriveSpec setup = {.disk = 0, .partition = 2}) { m.AddDrive('D', setup); }
   // Creation then destruction, as the program runs them; the work folder must
   // exist between the two and be gone afterwards.
   void Run(const std::vector<ToolLine>& lines) {

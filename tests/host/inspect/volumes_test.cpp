@@ -53,7 +53,7 @@ TEST(Volumes, CountFixedVolumes) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     SimMachine m;
-    for (const auto& [letter, spec] : c.extra) m.AddDrive(letter, spec);
+    for (const auto& [letter, setup] : c.extra) m.AddDrive(letter, setup);
     EXPECT_EQ(CountFixedVolumes(m.platform()), c.want);
   }
 }
