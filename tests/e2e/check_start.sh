@@ -12,6 +12,7 @@ exe=$1 tool=$2 work=$3 profile=${4:-win7}
 # shellcheck source=/dev/null
 . "$here/profiles.sh"
 e2e_profile "$profile" || exit 2
+mkdir -p "$work"
 out=$work/$profile-run
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }

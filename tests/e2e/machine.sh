@@ -67,7 +67,7 @@ e2e_base_prefix() {
       [ "$arch" = win32 ] && export WINEARCH=win32
       LUMORA_WINEPREFIX=$base "$E2E_REPO/scripts/wine-run" cmd /c exit 0 >/dev/null 2>&1 9>&- || true
       WINEPREFIX=$base /usr/lib/wine/wineserver -k 2>/dev/null 9>&- || true
-      WINEPREFIX=$base /usr/lib/wine/wineserver -w 2>/dev/null 9>&- || true
+      WINEPREFIX=$base timeout 30 /usr/lib/wine/wineserver -w 2>/dev/null 9>&- || true
     fi
   ) 9>"$E2E_WORK/base-$arch.lock"
   [ -f "$base/.lumora-ready" ] || { e2e_say "no base prefix at $base"; return 1; }
@@ -81,7 +81,7 @@ e2e_wine() { LUMORA_WINEPREFIX=$M_PREFIX "$E2E_REPO/scripts/wine-run" "$@"; }
 # that its services were started (scripts/wine-run starts them again).
 e2e_stop_wine() {
   WINEPREFIX=$M_PREFIX /usr/lib/wine/wineserver -k 2>/dev/null || true
-  WINEPREFIX=$M_PREFIX /usr/lib/wine/wineserver -w 2>/dev/null || true
+  WINEPREFIX=$M_PREFIX timeout 30 /usr/lib/wine/wineserver -w 2>/dev/null || true
   rm -f "$M_PREFIX/.lumora-server"
 }
 
@@ -169,7 +169,7 @@ e2e_make_machine() {
   [ -n "$M_NOTE" ] && e2e_say "note: $M_NOTE"
 
   WINEPREFIX=$M_PREFIX /usr/lib/wine/wineserver -k 2>/dev/null || true
-  WINEPREFIX=$M_PREFIX /usr/lib/wine/wineserver -w 2>/dev/null || true
+  WINEPREFIX=$M_PREFIX timeout 30 /usr/lib/wine/wineserver -w 2>/dev/null || true
   rm -rf "$M_PREFIX"
   mkdir -p "$(dirname "$M_PREFIX")"
   cp -a --reflink=auto "$E2E_BASE" "$M_PREFIX"
