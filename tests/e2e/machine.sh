@@ -57,7 +57,23 @@ e2e_fixtures() {
   F_NTDLL=$dll F_RECORDER=$rec
 }
 
-# The base prefix of an architecture, made once by scripts/wine-run.
+# The private display scripts/wine-run started for a prefix, ended by the
+# process id it noted (only while that process is still an Xvfb).
+e2e_end_display() {
+  local prefix=$1 pid
+  pid=$(cat "$prefix.xvfb" 2>/dev/null || true)
+  if [ -n "$pid" ] && [ "$(ps -o comm= -p "$pid" 2>/dev/null)" = Xvfb ]; then
+    kill "$pid" 2>/dev/null
+    local _
+    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  fi
+  rm -f "$prefix.xvfb" "$prefix.display"
+}
+
+# The base prefix of an architecture, made once by scripts/wine-run, its
+# server and display ended afterwards. The lock here must not be the
+# prefix's own lock (PREFIX.lock): scripts/wine-run takes that one while it
+# makes the prefix and would wait for this holder forever.
 e2e_base_prefix() {
   local arch=$1 base=$E2E_WORK/base-$1
   (
@@ -65,11 +81,13 @@ e2e_base_prefix() {
     if [ ! -f "$base/.lumora-ready" ]; then
       e2e_say "making the base Wine prefix ($arch) with wineboot, once"
       [ "$arch" = win32 ] && export WINEARCH=win32
-      LUMORA_WINEPREFIX=$base "$E2E_REPO/scripts/wine-run" cmd /c exit 0 >/dev/null 2>&1 9>&- || true
-      WINEPREFIX=$base /usr/lib/wine/wineserver -k 2>/dev/null 9>&- || true
-      WINEPREFIX=$base timeout 30 /usr/lib/wine/wineserver -w 2>/dev/null 9>&- || true
+      LUMORA_WINEPREFIX=$base "$E2E_REPO/scripts/wine-run" cmd /c exit 0 </dev/null >/dev/null 2>&1 9>&- || true
+      WINEPREFIX=$base /usr/lib/wine/wineserver -k </dev/null >/dev/null 2>&1 9>&- || true
+      WINEPREFIX=$base timeout 30 /usr/lib/wine/wineserver -w </dev/null >/dev/null 2>&1 9>&- || true
+      rm -f "$base/.lumora-server"
+      e2e_end_display "$base"
     fi
-  ) 9>"$E2E_WORK/base-$arch.lock"
+  ) 9>"$E2E_WORK/base-$arch.making"
   [ -f "$base/.lumora-ready" ] || { e2e_say "no base prefix at $base"; return 1; }
   E2E_BASE=$base
 }
@@ -170,6 +188,7 @@ e2e_make_machine() {
 
   WINEPREFIX=$M_PREFIX /usr/lib/wine/wineserver -k 2>/dev/null || true
   WINEPREFIX=$M_PREFIX timeout 30 /usr/lib/wine/wineserver -w 2>/dev/null || true
+  e2e_end_display "$M_PREFIX"
   rm -rf "$M_PREFIX"
   mkdir -p "$(dirname "$M_PREFIX")"
   cp -a --reflink=auto "$E2E_BASE" "$M_PREFIX"

@@ -59,7 +59,6 @@ e2e_shot 99-last
 log=$(e2e_run_log)
 running=$(e2e_lumora_running && echo "still running" || echo "ended")
 e2e_session_close
-trap 'e2e_server_stop' EXIT
 # The listing is taken with the program gone, so nothing it holds open is
 # missed; its own window was ended with the session, not by the restart.
 e2e_snapshot after

@@ -121,11 +121,7 @@ e2e_session_close() {
   e2e_stop_wine
   wait "$R_PID" 2>/dev/null || true
   [ -n "$R_XCOMP_PID" ] && kill "$R_XCOMP_PID" 2>/dev/null
-  if [ "$R_OWN_DISPLAY" = 1 ] && [ -n "${R_DISPLAY:-}" ]; then
-    local lock=/tmp/.X${R_DISPLAY#:}-lock pid
-    pid=$(tr -d ' ' <"$lock" 2>/dev/null || true)
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null
-    rm -f "$M_PREFIX.display"
-  fi
+  R_XCOMP_PID=""
+  [ "$R_OWN_DISPLAY" = 1 ] && e2e_end_display "$M_PREFIX"
   return 0
 }
