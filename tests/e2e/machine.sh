@@ -35,10 +35,20 @@ PY
 # type the program is not (E2E_PROGRAM_MACHINE; for the shipped 32-bit
 # program on 64-bit Windows that is the 32-bit ntdll it would copy anyway).
 e2e_fixtures() {
-  local dir=$E2E_WORK/fixtures src=$E2E_REPO/tests/e2e/fixtures
+  local dir=$E2E_WORK/fixtures
   local arch=x86_64
   [ "${E2E_PROGRAM_MACHINE:-x86_64}" = x86_64 ] && arch=i686
   mkdir -p "$dir"
+  F_NTDLL=$dir/ntdll-$P_NTDLL-$arch.dll F_DIR=$dir
+  # Runs made at the same time share the folder: one builds, the others wait.
+  (
+    flock 9
+    e2e_build_fixtures "$dir" "$arch"
+  ) 9>"$dir.lock"
+}
+
+e2e_build_fixtures() {
+  local dir=$1 arch=$2 src=$E2E_REPO/tests/e2e/fixtures
   local dll=$dir/ntdll-$P_NTDLL-$arch.dll
   if [ ! -s "$dll" ] || [ "$src/version_dll.rc.in" -nt "$dll" ]; then
     local v1 v2 v3 v4
@@ -49,12 +59,19 @@ e2e_fixtures() {
       "$arch-w64-mingw32-gcc" -shared -s -o "$dll" "$src/version_dll.c" "$dir/ntdll-$P_NTDLL-$arch.res.o" ||
       { e2e_say "cannot build the ntdll.dll stand-in"; return 1; }
   fi
-  local rec=$dir/restart_recorder.exe
-  if [ ! -s "$rec" ] || [ "$src/restart_recorder.c" -nt "$rec" ]; then
-    x86_64-w64-mingw32-gcc -s -O2 -o "$rec" "$src/restart_recorder.c" ||
-      { e2e_say "cannot build the restart recorder"; return 1; }
-  fi
-  F_NTDLL=$dll F_RECORDER=$rec
+  # The restart recorder and the window probe, for both machine types: a
+  # 64-bit prefix runs the 64-bit ones from system32 and the 32-bit recorder
+  # from syswow64 (where a 32-bit program's cmd finds shutdown.exe).
+  local name a
+  for name in restart_recorder window_probe; do
+    for a in x86_64 i686; do
+      local exe=$dir/$name-$a.exe
+      if [ ! -s "$exe" ] || [ "$src/$name.c" -nt "$exe" ]; then
+        "$a-w64-mingw32-gcc" -s -O2 -o "$exe" "$src/$name.c" -luser32 -lshell32 ||
+          { e2e_say "cannot build the fixture $name ($a)"; return 1; }
+      fi
+    done
+  done
 }
 
 # The private display scripts/wine-run started for a prefix, ended by the
@@ -166,10 +183,13 @@ e2e_write_boot_ini() {
 e2e_install_recorder() {
   # Wine's own shutdown.exe is replaced in both system folders and set to
   # load the native file.
-  local sys
-  for sys in system32 syswow64; do
-    [ -d "$M_PREFIX/drive_c/windows/$sys" ] && cp "$F_RECORDER" "$M_PREFIX/drive_c/windows/$sys/shutdown.exe"
-  done
+  local win=$M_PREFIX/drive_c/windows
+  if [ "$M_ARCH" = win32 ]; then
+    cp "$F_DIR/restart_recorder-i686.exe" "$win/system32/shutdown.exe"
+  else
+    cp "$F_DIR/restart_recorder-x86_64.exe" "$win/system32/shutdown.exe"
+    cp "$F_DIR/restart_recorder-i686.exe" "$win/syswow64/shutdown.exe"
+  fi
   e2e_wine reg add 'HKCU\Software\Wine\DllOverrides' /v shutdown.exe /d native /f >/dev/null 2>&1
 }
 
@@ -184,6 +204,7 @@ e2e_make_machine() {
     fi
   fi
   e2e_fixtures && e2e_base_prefix "$M_ARCH" || return 1
+  M_PROBE=$F_DIR/window_probe-$([ "$M_ARCH" = win32 ] && echo i686 || echo x86_64).exe
   [ -n "$M_NOTE" ] && e2e_say "note: $M_NOTE"
 
   WINEPREFIX=$M_PREFIX /usr/lib/wine/wineserver -k 2>/dev/null || true

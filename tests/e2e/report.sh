@@ -6,6 +6,8 @@
 #   e2e_snapshot NAME     lists C: and D: into $R_DIR/NAME-{c,d}.lst
 #   e2e_report_changes    prints new, changed and removed files with attributes
 #   e2e_report_boot, e2e_report_handoff, e2e_report_restart
+#   e2e_write_report RESULT-TEXT   the whole report, into $R_DIR/report.txt
+#                                  and on standard output
 
 # One line per file: path, size, modification time, kind.
 e2e_snapshot() {
@@ -150,4 +152,51 @@ e2e_disk_listing() {
   cp "$tool" "$M_PREFIX/drive_c/Lumora/FerroYX.exe"
   e2e_wine 'C:\Lumora\FerroYX.exe' -kelvast 2>/dev/null </dev/null | tr -d '\r'
   rm -f "$M_PREFIX/drive_c/Lumora/FerroYX.exe"
+}
+
+# Needs the program ($R_EXE), the disk listing ($R_LISTING), this run's log
+# ($R_LOGTEXT) and whether the program was still running at the end
+# ($R_RUNNING).
+e2e_write_report() {
+  local result=$1 s
+  {
+    echo "================ Lumora end-to-end report"
+    echo "profile:   $P_NAME: $P_TEXT"
+    echo "machine:   Windows $P_WINVER, ntdll.dll $P_NTDLL in $M_TEMP_WIN\\ntdll.dll, $M_ARCH prefix $M_PREFIX"
+    [ -n "$M_NOTE" ] && echo "note:      $M_NOTE"
+    echo "server:    $R_BASE_URL/a/ ($(e2e_catalogue_files | tr '\n' ' ')KRP8PE6F.ISO)"
+    echo "program:   $R_EXE ($R_RUNNING at the end of the run)"
+    echo
+    echo "---- steps"
+    for s in "${R_STEPS[@]}"; do echo "  $s"; done
+    echo
+    echo "---- disk 0 as the carried FerroYX.exe lists it (-kelvast)"
+    sed 's/^/  /' <<<"$R_LISTING"
+    echo
+    echo "---- run log (C:\\windows\\temp\\OrvekRun.LOG, decoded from GBK)"
+    sed 's/^/  /' <<<"$R_LOGTEXT"
+    echo
+    echo "---- requests to the image server"
+    if [ -s "$S_ACCESS" ]; then sed 's/^/  /' "$S_ACCESS"; else echo "  (none)"; fi
+    echo
+    echo "---- what changed on C: and D: (state, size, attributes, path)"
+    e2e_report_changes
+    echo
+    echo "---- boot entries"
+    e2e_report_boot
+    echo
+    echo "---- Ghost command file and hand-off files"
+    e2e_report_handoff
+    echo
+    echo "---- restart"
+    e2e_report_restart
+    echo
+    echo "---- screenshots"
+    for s in "${R_SHOTS[@]}"; do echo "  $s"; done
+    echo
+    echo "result: $result"
+  } >"$R_DIR/report.txt"
+  cat "$R_DIR/report.txt"
+  printf '%s\n' "$R_LISTING" >"$R_DIR/disk-listing.txt"
+  printf '%s\n' "$R_LOGTEXT" >"$R_DIR/run-log.txt"
 }

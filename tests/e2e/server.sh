@@ -9,6 +9,11 @@
 #   e2e_server_start DIR    sets S_URL (base URL, no trailing slash), S_DIR
 #   e2e_server_stop
 #
+# More base URLs serve the same files differently: S_URL_PACED sends each
+# connection at most 256 KiB a second (a download takes a few seconds, long
+# enough to see its page), S_URL_SLOW at most E2E_SLOW_RATE (default 32k), so
+# a run can act while a download is going on; S_URL_GONE answers 404 for
+# every file.
 # S_ACCESS is nginx's access log: which files the program asked for.
 
 # The catalogue's image file names, read from the catalogue source so the
@@ -77,12 +82,23 @@ http {
     listen 127.0.0.1:$port;
     root $S_DIR/www;
     location /a/ { }
+    location /paced/a/ {
+      alias $S_DIR/www/a/;
+      limit_rate 256k;
+    }
+    location /slow/a/ {
+      alias $S_DIR/www/a/;
+      limit_rate ${E2E_SLOW_RATE:-32k};
+    }
+    location /gone/a/ { return 404; }
   }
 }
 CONF
     rm -f "$S_DIR/nginx.pid"
-    if /usr/sbin/nginx -p "$S_DIR" -c "$S_DIR/nginx.conf" 2>"$S_DIR/logs/start.err"; then
+    # nginx keeps no descriptor of ours once it runs as a daemon.
+    if /usr/sbin/nginx -p "$S_DIR" -c "$S_DIR/nginx.conf" </dev/null >/dev/null 2>"$S_DIR/logs/start.err"; then
       S_URL=http://127.0.0.1:$port S_ACCESS=$S_DIR/logs/access.log
+      S_URL_PACED=$S_URL/paced S_URL_SLOW=$S_URL/slow S_URL_GONE=$S_URL/gone
       local _
       for _ in $(seq 50); do
         # The probe is not a request of the program: the log starts empty.

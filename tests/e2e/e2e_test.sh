@@ -1,0 +1,336 @@
+#!/usr/bin/env bash
+# The end-to-end tests: the real Lumora.exe under Wine on a machine profile,
+# driven with real input against the local image server, and checked on what
+# it left behind (run log, files and attributes on C: and D:, boot.ini or the
+# boot store, the Ghost command file, the recorded restart, screenshots).
+#
+#   e2e_test.sh CASE Lumora.exe FerroYX.exe WORK-DIR
+#
+# Cases (profile, catalogue row, server):
+#   ghost-win7       win7       row 3 (Windows 7 64-bit)   legacy Ghost path, boot store
+#   ghost-xp         xp         row 1 (Windows XP)         legacy Ghost path, boot.ini
+#   uefi-win10-gpt   win10-gpt  row 5 (Windows 10 64-bit)  UEFI path: image, PE image, ramdisk entry
+#   download-404     win7       row 3, every file 404      the failure dialog, the program ends
+#   second-instance  win7       row 7 (scrolled), slow     a second start raises the first and ends
+#   tray-quit        win7       row 6 (scrolled), slow     quit from the tray: no boot change
+#
+# The machine's prefix and the report stay in WORK-DIR/CASE when a check
+# fails; after a pass only the report and screenshots are kept.
+set -uo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=/dev/null
+. "$here/lib.sh"
+
+[ $# = 4 ] || { echo "usage: e2e_test.sh CASE Lumora.exe FerroYX.exe WORK-DIR" >&2; exit 2; }
+case_name=$1 exe=$2 tool=$3 work=$4
+
+# "prepare": the fixtures and the base prefixes of every profile's machine
+# type, made once for the cases that follow.
+if [ "$case_name" = prepare ]; then
+  mkdir -p "$work"
+  e2e_init "$here/../.." "$work"
+  E2E_PROGRAM_MACHINE=$(e2e_pe_machine "$exe")
+  for profile in win7 xp win10-gpt; do
+    e2e_profile "$profile" && e2e_fixtures || exit 1
+    arch=win64
+    [ "$P_BITS" = 32 ] && [ "$E2E_CAN32" = 1 ] && arch=win32
+    e2e_base_prefix "$arch" || exit 1
+  done
+  echo "fixtures in $E2E_WORK/fixtures, base prefixes: $(cd "$E2E_WORK" && ls -d base-*/ | tr -d / | tr '\n' ' ')"
+  exit 0
+fi
+
+case $case_name in
+  ghost-win7)      profile=win7      row=3 server=paced ;;
+  ghost-xp)        profile=xp        row=1 server=paced ;;
+  uefi-win10-gpt)  profile=win10-gpt row=5 server=paced ;;
+  download-404)    profile=win7      row=3 server=gone ;;
+  second-instance) profile=win7      row=7 server=slow ;;
+  tray-quit)       profile=win7      row=6 server=slow ;;
+  *) echo "unknown case $case_name" >&2; exit 2 ;;
+esac
+mkdir -p "$work"
+e2e_init "$here/../.." "$work"
+e2e_profile "$profile" || exit 2
+dir=$E2E_WORK/$case_name
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+e2e_run_begin "$exe" "$tool" "$dir/prefix" "$dir/run" || { echo "FAIL: the machine or the server could not be made"; exit 1; }
+case $server in
+  paced) url=$S_URL_PACED ;;
+  slow) url=$S_URL_SLOW ;;
+  gone) url=$S_URL_GONE ;;
+esac
+e2e_say "== $case_name: Lumora.exe on display $R_DISPLAY, LUMORA_BASE_URL=$url"
+e2e_start_lumora "$R_EXE" "$url"
+image=$(e2e_catalogue_files | sed -n "${row}p")
+
+# ---- driving
+drive_ok=0
+case $case_name in
+  ghost-* | uefi-*)
+    e2e_drive_to_list && e2e_drive_install "$row" && e2e_drive_to_restart && drive_ok=1 ;;
+
+  download-404)
+    if e2e_drive_to_list && e2e_drive_install "$row"; then
+      if e2e_wait_window TAppmbox shown 60; then
+        dialog=$R_TOP
+        e2e_shot 04-failure-dialog
+        e2e_step "failure dialog" "shown (screenshot 04-failure-dialog.png)"
+        IFS=, read -r l t r b <<<"$(e2e_field "$dialog" rect)"
+        # Btn_Ok at (385,232) 120x30 in the dialog.
+        e2e_click_screen $((l + 445)) $((t + 247))
+        for _ in $(seq 20); do e2e_lumora_running || break; sleep 0.5; done
+        if e2e_lumora_running; then
+          e2e_step "end" "failed: the program still runs after OK"
+        else
+          e2e_step "end" "the program ended after OK"
+          drive_ok=1
+        fi
+      else
+        e2e_shot 04-no-dialog
+        e2e_step "failure dialog" "failed: no message dialog within 60s (page '$(e2e_page)')"
+      fi
+    fi ;;
+
+  second-instance)
+    if e2e_drive_to_list && e2e_drive_install "$row"; then
+      # Btn_mini, then a second start while the first downloads.
+      e2e_click 876 16
+      sleep 1
+      before=$(e2e_top Tvorel)
+      e2e_shot 04-minimised
+      e2e_step "minimise" "Btn_mini clicked: $(sed 's/.*\(visible=[01] iconic=[01]\).*/\1/' <<<"$before")"
+      second_out=$R_DIR/second.stdout
+      start=$SECONDS
+      (
+        cd "$M_PREFIX/drive_c/Lumora" &&
+          LUMORA_BASE_URL=$url timeout 60 env LUMORA_WINEPREFIX="$M_PREFIX" "$E2E_REPO/scripts/wine-run" \
+            'C:\Lumora\Lumora.exe' </dev/null >"$second_out" 2>&1
+      )
+      second_rc=$?
+      second_seconds=$((SECONDS - start))
+      sleep 1
+      after=$(e2e_top Tvorel)
+      e2e_shot 05-raised
+      e2e_step "second instance" "ended with $second_rc after ${second_seconds}s; the first: $(sed 's/.*\(visible=[01] iconic=[01] foreground=[01]\).*/\1/' <<<"$after")"
+      page_after=$(e2e_page)
+      # Then the first is closed from the tray, so the run ends quickly.
+      e2e_tray_menu_click last 06-tray-menu && e2e_wait_window Tvorel gone 20
+      for _ in $(seq 20); do e2e_lumora_running || break; sleep 0.5; done
+      drive_ok=1
+    fi ;;
+
+  tray-quit)
+    if e2e_drive_to_list && e2e_drive_install "$row"; then
+      # The download runs (slow server): quit from the tray icon's menu.
+      sleep 2
+      if e2e_tray_menu_click last 04-tray-menu; then
+        e2e_step "tray menu" "退出 clicked during the download (screenshot 04-tray-menu.png)"
+        for _ in $(seq 30); do e2e_lumora_running || break; sleep 0.5; done
+        if e2e_lumora_running; then
+          e2e_step "end" "failed: the program still runs 15s after 退出"
+        else
+          e2e_step "end" "the program ended"
+          drive_ok=1
+        fi
+      else
+        e2e_step "tray menu" "failed: $R_WAIT_WHY"
+      fi
+    fi ;;
+esac
+[ $drive_ok = 1 ] || fail "the run did not go as the case needs (see steps)"
+e2e_run_end "$([ $drive_ok = 1 ] && echo "$case_name: driven to its end" || echo "$case_name: FAILED (see steps)")" >"$dir/report.txt"
+
+# ---- checks
+log=$R_LOGTEXT
+has() { grep -qxE "[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} $1" <<<"$log"; }
+has_text() { grep -qF -- "$1" <<<"$log"; }
+c=$M_PREFIX/drive_c
+changes=$R_DIR/changes.tsv
+
+# The start-up, for every case: the log header of this profile in GBK, the
+# carried tool's listing of the profile's disk, the drives the start-up chose.
+raw=$(e2e_log_path)
+[ -s "$raw" ] || fail "no run log"
+iconv -f gbk -t utf-8 <"$raw" >/dev/null 2>&1 || fail "the run log is not GBK text"
+grep -qaF $'\xE7\xB3\xBB\xE7\xBB\x9F' "$raw" && fail "UTF-8 text (系统) in the run log"
+has "Begin" || fail "no Begin line"
+has "=+ Start =+" || fail "no Start line"
+has "NT版本：${P_NTDLL//./\\.}" || fail "NT version line is not the profile's ntdll $P_NTDLL: $(grep -F NT版本 <<<"$log")"
+case $P_WINVER in
+  winxp) sys="Windows XP" ver="5\\.1" ;;
+  win7) sys="Windows 7" ver="6\\.1" ;;
+  win10) sys="Windows 10" ver="10\\.0" ;;
+esac
+has "系统信息：${sys}.*\\((Version|Ver) ${ver}.*" || fail "system line does not name $sys: $(grep -F 系统信息 <<<"$log")"
+has "系统语言：中文简体" || fail "no Simplified Chinese language line"
+has "程序路径：C:\\\\Lumora\\\\" || fail "program path line is not C:\\Lumora\\"
+T=$'\t'
+table=$(tr a-z A-Z <<<"$P_TABLE")
+grep -qE "^1:1${T}C:${T}${P_C_GIB}\\.00GB${T}[0-9.]+GB${T}Primary${T}NTFS${T}${T}${table}${T}" <<<"$R_LISTING" ||
+  fail "disk listing has no C: as 1:1 of ${P_C_GIB} GB ($table)"
+grep -qE "^1:2${T}D:${T}${P_D_GIB}\\.00GB${T}[0-9.]+GB${T}Primary${T}NTFS${T}${T}${table}${T}" <<<"$R_LISTING" ||
+  fail "disk listing has no D: as 1:2 of ${P_D_GIB} GB ($table)"
+has '数据目录：D:\\ZqGhost\\' || fail "data directory is not D:\\ZqGhost\\: $(grep -F 数据目录 <<<"$log")"
+has '系统分区磁盘序号：\[1:1\] 盘符：\[C:\]' || fail "system partition is not 1:1 on C:: $(grep -F 系统分区 <<<"$log")"
+has_text "错误：" && ! has_text "错误：安装失败" && fail "the start-up refused the machine: $(grep -F 错误： <<<"$log")"
+
+# The setup button and the install button: the mode and the image.
+boot=MBR
+[ "$P_TABLE" = gpt ] && boot="UEFI GPT"
+has "引导类型：$boot" || fail "no boot type line '$boot'"
+has '系统盘符：\[C:\] 磁盘序号：\[1:1\]' || fail "no system drive line for C: 1:1"
+has "下载后文件路径:D:\\\\ZqGhost\\\\$image" || fail "the install button of row $row did not choose $image"
+has "\\[Download Url\\] ${url//./\\.}/a/$image" || fail "no download of $url/a/$image in the log"
+grep -q "\"GET /${url#"$S_URL"/}/a/$image HTTP/1.1\"" "$S_ACCESS" 2>/dev/null ||
+  fail "the server saw no request for /${url#"$S_URL"/}/a/$image"
+
+# Files on C: and D:: new or changed, with the attributes Windows shows.
+changed() { awk -F'\t' -v p="$1" 'tolower($4) == tolower(p) {print $1; exit}' "$changes" 2>/dev/null; }
+attributes() { python3 - "$R_DIR/attributes.txt" "$1" <<'PY'
+import sys
+for line in open(sys.argv[1], encoding="utf-8"):
+    at = line.find(":\\")
+    if at > 0 and line[at - 1:].strip().lower() == sys.argv[2].lower():
+        print(line[: at - 1].replace(" ", ""))
+PY
+}
+locked() {  # a new file with the hidden, system and read-only attributes
+  local a
+  [ "$(changed "$1")" = new ] || { fail "$1 is not a new file"; return; }
+  a=$(attributes "$1")
+  [[ $a == *H* && $a == *S* && $a == *R* ]] || fail "$1 has attributes '$a', not hidden, system and read-only"
+}
+nothing_on_c() {  # no boot change: no loader, command file, store entry or boot.ini change
+  local f
+  for f in 'C:\Ghost.ba_' 'C:\wvldr' 'C:\wvldr.mbr' 'C:\Varnix.ima' 'C:\KFun.JP' 'C:\Boot\BCD' 'C:\boot.ini'; do
+    [ -n "$(changed "$f")" ] && fail "$f was $(changed "$f") though the run ended before any boot change"
+  done
+  has_text "提示：安装成功" && fail "the log says the install succeeded"
+  [ -s "$R_RESTART" ] && fail "a restart was recorded: $(cat "$R_RESTART")"
+}
+shot() { [ -s "$R_DIR/$1.png" ] || fail "no screenshot $1.png"; }
+
+case $case_name in
+  ghost-* | uefi-*)
+    has "下载成功" || fail "no 下载成功 line"
+    has "提示：安装成功" || fail "no 提示：安装成功 line"
+    cmp -s "$M_DDIR/ZqGhost/$image" "$S_DIR/www/a/$image" || fail "D:\\ZqGhost\\$image is not the served image"
+    for s in 01-home 02-system-list 03-download 04-install 05-finish; do shot $s; done
+    grep -qiE '(^|[\\ ])shutdown(\.exe)? +/r +/t +0' "$R_RESTART" 2>/dev/null ||
+      fail "the recorded restart is not 'shutdown /r /t 0': $(cat "$R_RESTART" 2>/dev/null)"
+    ;;
+esac
+
+case $case_name in
+  ghost-*)
+    # The Ghost command file: its first line restores the image by its disk
+    # and partition address onto the system partition, the second restarts.
+    [ -f "$c/Ghost.ba_" ] || fail "no C:\\Ghost.ba_"
+    first=$(iconv -f gbk -t utf-8 "$c/Ghost.ba_" 2>/dev/null | tr -d '\r' | sed -n 1p)
+    second=$(iconv -f gbk -t utf-8 "$c/Ghost.ba_" 2>/dev/null | tr -d '\r' | sed -n 2p)
+    [[ $first == "Ghost.exe -nousb -clone,mode=pload,src=\"1:2\\ZqGhost\\$image:1\",dst=1:1 "* ]] ||
+      fail "Ghost.ba_ first line does not restore 1:2\\ZqGhost\\$image:1 to 1:1: $first"
+    [ "$second" = restart ] || fail "Ghost.ba_ second line is not 'restart': $second"
+    for f in 'C:\wvldr' 'C:\wvldr.mbr' 'C:\Varnix.ima'; do locked "$f"; done
+    ;;
+esac
+
+case $case_name in
+  ghost-win7)
+    # The boot store: a bootsector entry "Lumora", default, \wvldr.mbr on C:.
+    store=$(find "$c" -maxdepth 2 -ipath "$c/boot/bcd" | head -1)
+    [ -n "$store" ] || fail "no boot store C:\\Boot\\BCD"
+    python3 - "${store:-/nonexistent}" <<'PY' || fail "the boot store has no default bootsector entry Lumora with path \\wvldr.mbr on partition=C:"
+import sys
+objects, current = {}, None
+try:
+    text = open(sys.argv[1], encoding="utf-8-sig").read()
+except OSError:
+    sys.exit(1)
+for line in text.splitlines():
+    line = line.strip()
+    if line.startswith("[") and line.endswith("]"):
+        current = objects.setdefault(line[1:-1], {})
+    elif "=" in line and current is not None:
+        k, v = line.split("=", 1)
+        current[k.strip().lower()] = v.strip()
+entry = [i for i, o in objects.items() if o.get("description") == "Lumora"]
+ok = (len(entry) == 1 and objects[entry[0]].get("application") == "bootsector"
+      and objects[entry[0]].get("path", "").lower() == "\\wvldr.mbr"
+      and objects[entry[0]].get("device", "").lower() == "partition=c:"
+      and objects.get("{bootmgr}", {}).get("default") == entry[0])
+sys.exit(0 if ok else 1)
+PY
+    ;;
+  ghost-xp)
+    # boot.ini: the loader line for C:\wvldr as the default, the Windows line kept.
+    ini=$(iconv -f gbk -t utf-8 "$c/boot.ini" 2>/dev/null | tr -d '\r')
+    grep -qix 'C:\\wvldr="Lumora"' <<<"$ini" || fail "boot.ini has no line C:\\wvldr=\"Lumora\": $ini"
+    grep -qix 'default=C:\\wvldr' <<<"$ini" || fail "boot.ini's default is not C:\\wvldr: $ini"
+    grep -qF 'partition(1)\WINDOWS="Microsoft Windows XP Professional"' <<<"$ini" || fail "boot.ini lost the Windows line"
+    [ -z "$(find "$c" -maxdepth 2 -ipath "$c/boot/bcd")" ] || fail "a boot store was written on Windows XP"
+    ;;
+  uefi-win10-gpt)
+    # Both files downloaded, the PE image copied to C:\Boot, its WIM taken out,
+    # the hand-off file, and the ramdisk entry as default.
+    has "\\[Download Url\\] ${url//./\\.}/a/KRP8PE6F\\.ISO" || fail "no download of the PE image"
+    cmp -s "$M_DDIR/ZqGhost/KRP8PE6F.ISO" "$S_DIR/www/a/KRP8PE6F.ISO" || fail "D:\\ZqGhost\\KRP8PE6F.ISO is not the served ISO"
+    cmp -s "$c/Boot/KRP8PE6F.ISO" "$S_DIR/www/a/KRP8PE6F.ISO" 2>/dev/null ||
+      cmp -s "$c/BOOT/KRP8PE6F.ISO" "$S_DIR/www/a/KRP8PE6F.ISO" 2>/dev/null || fail "no copy of the PE image in C:\\Boot"
+    wim=$(find "$c" -maxdepth 2 -ipath "$c/boot/krp8pe6l.wim" | head -1)
+    [ -n "$wim" ] && [ "$(head -c 5 "$wim")" = MSWIM ] || fail "no C:\\Boot\\KRP8PE6L.WIM taken out of the ISO"
+    [ -f "$c/KFun.JP" ] || fail "no hand-off file C:\\KFun.JP"
+    [ -f "$M_DDIR/GFun.JP" ] || fail "no hand-off file D:\\GFun.JP"
+    [ -f "$c/Ghost.ba_" ] && fail "a Ghost command file was written on the UEFI path"
+    store=$(find "$c" -maxdepth 2 -ipath "$c/boot/bcd" | head -1)
+    grep -qiF 'ramdisk=[C:]\boot\KRP8PE6L.WIM' "${store:-/dev/null}" || fail "the boot store has no ramdisk entry for C:\\boot\\KRP8PE6L.WIM"
+    ;;
+  download-404)
+    grep -q "\"GET /gone/a/$image HTTP/1.1\" 404" "$S_ACCESS" || fail "the server did not answer 404 for $image"
+    has "下载失败" || fail "no 下载失败 line"
+    has_text "[Download failed]" || fail "no [Download failed] line"
+    has_text "下载成功" && fail "the log says 下载成功"
+    [ -n "${dialog:-}" ] || fail "no message dialog (TAppmbox)"
+    IFS=, read -r l t r b <<<"$(e2e_field "${dialog:-}" rect)"
+    [ $((r - l))x$((b - t)) = 521x278 ] 2>/dev/null || fail "the dialog is not 521x278: ${dialog:-}"
+    e2e_dialog_text_check "$R_DIR/04-failure-dialog.png" "${dialog:-}" "提示：下载失败，请关闭程序后重试！" ||
+      fail "the dialog does not show 提示：下载失败，请关闭程序后重试！ ($R_OCR)"
+    nothing_on_c
+    shot 03-download
+    ;;
+  second-instance)
+    [ "$(e2e_field "$before" visible)$(e2e_field "$before" iconic)" != 10 ] ||
+      fail "Btn_mini left the window shown: $before"
+    [ "${second_rc:-1}" = 0 ] || fail "the second instance ended with ${second_rc:-?} (timeout 60s)"
+    [ "$(e2e_field "$after" visible)$(e2e_field "$after" iconic)" = 10 ] ||
+      fail "the first instance was not shown again: $after"
+    [ "$(e2e_field "$after" pid)" = "$(e2e_field "$before" pid)" ] || fail "the window shown is not the first instance's"
+    [ "$page_after" = download ] || fail "the first instance shows '$page_after', not the download page"
+    [ "$(grep -cE '^.{19} Begin$' <<<"$log")" = 2 ] || fail "not two Begin blocks (first and second start) in the log"
+    [ "$(grep -cF '开始下载' <<<"$log")" = 1 ] || fail "not exactly one download started"
+    nothing_on_c
+    shot 04-minimised; shot 05-raised
+    ;;
+  tray-quit)
+    has "下载失败" || fail "no 下载失败 line after the quit"
+    has_text "下载成功" && fail "the download was not cut short (下载成功)"
+    ! cmp -s "$M_DDIR/ZqGhost/$image" "$S_DIR/www/a/$image" || fail "the image arrived whole: the quit was not during the download"
+    nothing_on_c
+    shot 04-tray-menu
+    ;;
+esac
+
+if [ $failures -ne 0 ]; then
+  echo "---- report ($dir/report.txt)"
+  cat "$dir/report.txt"
+  echo "$case_name: $failures check(s) failed"
+  exit 1
+fi
+# A passing run keeps its report and screenshots, not its machine.
+WINEPREFIX=$M_PREFIX /usr/lib/wine/wineserver -k 2>/dev/null
+rm -rf "$M_PREFIX"
+echo "$case_name: all checks passed ($(grep -c . <<<"$(printf '%s\n' "${R_STEPS[@]}")") steps; report $dir/report.txt)"
