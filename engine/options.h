@@ -16,6 +16,17 @@ struct EngineOptions {
   // file on slow connections do not crawl, large enough that a request per
   // piece costs nothing next to its transfer.
   std::int64_t minPiece = 256 << 10;
+  // Each connection asks for its segment in bounded ranges ("pieces") one
+  // after the other on the same kept-alive connection, so a piece costs one
+  // request head and no new connection. A piece is sized to take about
+  // pieceTime at the rate the connection last showed, starting at firstPiece
+  // and at most doubling from one piece to the next: servers that meter each
+  // response (a burst at its start, then a fixed rate) serve more per piece
+  // than per long response, and a short request in flight leaves the rest of
+  // the segment free for an idle connection to take without cutting it.
+  std::int64_t firstPiece = 1 << 20;
+  std::int64_t maxPiece = 64 << 20;
+  std::chrono::milliseconds pieceTime{2000};
   std::size_t writeBuffer = 1 << 20;       // per connection, written in one call
   int maxRetries = 8;                      // failed attempts in a row without new bytes
   int maxRedirects = 10;

@@ -23,7 +23,7 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
 // and bodies of another version of the file are never written.
 class Task::Receiver : public IHttpSink {
  public:
-  enum class Verdict { None, Accepted, Redirect, Changed, HttpError, BadResponse, Empty };
+  enum class Verdict { None, Accepted, Redirect, Changed, HttpError, BadResponse, Empty, Ended };
 
   Receiver(Task& task, Segment* seg, bool freshProbe, bool probe, std::int64_t from,
            std::vector<std::uint8_t>& buf)
@@ -54,12 +54,14 @@ class Task::Receiver : public IHttpSink {
       if (n == 0) return true;
     }
     std::int64_t take;
-    bool reachedEnd;
+    bool moreUnwanted;
     {
       std::lock_guard g(t_.mu_);
       take = std::min<std::int64_t>(static_cast<std::int64_t>(n), seg_->end - seg_->pos);
       seg_->pos += take;
-      reachedEnd = seg_->pos >= seg_->end;
+      // The segment is complete but the response goes on (its tail was
+      // handed to another connection, or the server sends more than asked).
+      moreUnwanted = seg_->pos >= seg_->end && until_ > seg_->pos;
     }
     if (take > 0) {
       t_.received_.fetch_add(take, std::memory_order_relaxed);
@@ -76,7 +78,9 @@ class Task::Receiver : public IHttpSink {
       }
       t_.settings_->limiter.Consume(static_cast<std::size_t>(take));
     }
-    return !reachedEnd && take == static_cast<std::int64_t>(n);
+    // A response that ends where the segment ends is read to its end, so the
+    // connection stays usable for the next request.
+    return !moreUnwanted && take == static_cast<std::int64_t>(n);
   }
 
  private:
@@ -100,6 +104,7 @@ class Task::Receiver : public IHttpSink {
       t_.ranges_ = cr->total >= 0;
       t_.total_ = cr->total;
       seg_->end = cr->total >= 0 ? cr->total : kUnknownEnd;
+      until_ = cr->last >= 0 ? cr->last + 1 : kUnknownEnd;
       return Decide(Verdict::Accepted);
     }
     if (h.status == 200) {
@@ -108,6 +113,7 @@ class Task::Receiver : public IHttpSink {
       t_.ranges_ = false;
       t_.total_ = h.contentLength;
       seg_->end = h.contentLength >= 0 ? h.contentLength : kUnknownEnd;
+      until_ = seg_->end;
       return Decide(Verdict::Accepted);
     }
     if (h.status == 416) {
@@ -138,6 +144,7 @@ class Task::Receiver : public IHttpSink {
       if (!cr || cr->first < 0) return Decide(Verdict::BadResponse);
       if (cr->total != total || !SameVersion(h)) return Decide(Verdict::Changed);
       if (cr->first != from_) return Decide(Verdict::BadResponse);
+      until_ = cr->last >= 0 ? cr->last + 1 : kUnknownEnd;
       return Decide(Verdict::Accepted);
     }
     if (h.status == 200) {
@@ -147,7 +154,15 @@ class Task::Receiver : public IHttpSink {
       bool sameLength = total < 0 || h.contentLength < 0 || h.contentLength == total;
       if (seg_->start != 0 || !SameVersion(h) || !sameLength) return Decide(Verdict::Changed);
       skip_ = from_;
+      until_ = h.contentLength >= 0 ? h.contentLength : kUnknownEnd;
       return Decide(Verdict::Accepted);
+    }
+    if (h.status == 416 && total < 0 && from_ > 0) {
+      // A stream of unknown length, read in pieces, that ends exactly where
+      // the last piece ended: nothing is left from here on.
+      auto cr = ParseContentRange(h.contentRange);
+      if (!cr || cr->total < 0 || cr->total == from_) return Decide(Verdict::Ended);
+      return Decide(Verdict::BadResponse);
     }
     return Decide(Verdict::HttpError);
   }
@@ -158,6 +173,7 @@ class Task::Receiver : public IHttpSink {
   bool probe_;
   std::int64_t from_;
   std::int64_t skip_ = 0;
+  std::int64_t until_ = kUnknownEnd;  // where the body the server sends ends (file offset)
   std::vector<std::uint8_t>& buf_;
 };
 
@@ -417,8 +433,16 @@ Task::Segment* Task::AcquireSegment() {
     if (s.owned && (!best || s.end - s.pos > best->end - best->pos)) best = &s;
   }
   if (!best || best->end - best->pos < 2 * opt_.minPiece) return nullptr;
-  std::int64_t mid = best->pos + (best->end - best->pos) / 2;
+  std::int64_t left = best->end - best->pos;
+  std::int64_t mid = best->pos + left / 2;
   mid = std::max(mid & ~std::int64_t{0xFFFF}, best->pos + opt_.minPiece);  // block-aligned when possible
+  // Splitting inside the owner's request in flight cuts that response short
+  // and the connection with it; split where the request ends instead when
+  // that still leaves a fair share behind it.
+  if (best->reqEnd > mid && best->reqEnd < best->end &&
+      best->end - best->reqEnd >= std::max(opt_.minPiece, left / 4)) {
+    mid = best->reqEnd;
+  }
   segs_.push_back({mid, mid, mid, best->end, true});
   best->end = mid;
   return &segs_.back();
@@ -428,10 +452,11 @@ void Task::WorkerLoop(bool first, Segment* seg, bool resume) {
   try {
     std::unique_ptr<IHttpSession> session = transport_->NewSession();
     bool probe = first;
+    std::int64_t piece = std::max<std::int64_t>(opt_.firstPiece, 1);  // this connection's next request size
     while (!CancelRequested()) {
       if (!seg) seg = AcquireSegment();
       if (!seg) break;
-      SegResult r = FetchSegment(*session, seg, probe, probe && !resume);
+      SegResult r = FetchSegment(*session, seg, probe, probe && !resume, piece);
       probe = false;
       if (r == SegResult::Done) Checkpoint(true);
       {
@@ -496,7 +521,18 @@ void Task::Checkpoint(bool force) {
   if (!data_->Sync() || !files_->WriteSmallAtomic(CfgPath(), FormatState(st))) Fail(kFailFileIo);
 }
 
-Task::SegResult Task::FetchSegment(IHttpSession& session, Segment* seg, bool probe, bool freshProbe) {
+// The next request size of a connection from how its last full piece went:
+// about pieceTime at the rate seen, at most twice the last piece, within
+// [minPiece, maxPiece].
+std::int64_t Task::NextPiece(std::int64_t piece, std::int64_t bytes, double seconds) const {
+  double rate = bytes / std::max(seconds, 1e-3);
+  double want = rate * std::chrono::duration<double>(opt_.pieceTime).count();
+  std::int64_t cap = std::max(opt_.minPiece, std::min(opt_.maxPiece, 2 * piece));
+  return std::clamp<std::int64_t>(static_cast<std::int64_t>(std::min(want, 9e18)), opt_.minPiece, cap);
+}
+
+Task::SegResult Task::FetchSegment(IHttpSession& session, Segment* seg, bool probe, bool freshProbe,
+                                   std::int64_t& piece) {
   std::vector<std::uint8_t> buf;
   buf.reserve(opt_.writeBuffer);
   std::string url;
@@ -512,22 +548,38 @@ Task::SegResult Task::FetchSegment(IHttpSession& session, Segment* seg, bool pro
     req.url = url;
     req.userAgent = settings_->UserAgent();
     req.proxy = settings_->Proxy();
-    std::int64_t from, end;
+    std::int64_t from, end, to;
     {
       std::lock_guard g(mu_);
       from = seg->pos, end = seg->end;
       if (!fresh) req.ifRange = IfRangeValidator(etag_, lastModified_);
+      // One piece from here; a remainder too small to be worth a request
+      // of its own goes with it.
+      to = end;
+      if (fresh || ranges_) {
+        to = from + piece;
+        if (end != kUnknownEnd && end - to < opt_.minPiece) to = end;
+      }
+      seg->reqEnd = to;
     }
     if (fresh) {
-      req.rangeFrom = 0;
+      // The first request learns the length and whether ranges are served;
+      // a server without ranges answers it with the whole file.
+      req.rangeFrom = 0, req.rangeTo = to - 1;
     } else if (end == kUnknownEnd) {
       req.rangeFrom = from > 0 ? from : -1;
     } else {
-      req.rangeFrom = from, req.rangeTo = end - 1;
+      req.rangeFrom = from, req.rangeTo = to - 1;
     }
     Receiver rx(*this, seg, fresh, probe, from, buf);
     std::string error;
+    auto sent = std::chrono::steady_clock::now();
     HttpResult r = session.Get(req, rx, cancel_, &error);
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - sent).count();
+    {
+      std::lock_guard g(mu_);
+      seg->reqEnd = 0;
+    }
     if (rx.ioError || !Flush(seg, buf)) return SegResult::Stopped;
 
     using V = Receiver::Verdict;
@@ -554,6 +606,12 @@ Task::SegResult Task::FetchSegment(IHttpSession& session, Segment* seg, bool pro
         return SegResult::Changed;
       case V::Empty:
         return SegResult::Done;
+      case V::Ended: {
+        std::lock_guard g(mu_);
+        seg->end = seg->pos;
+        total_ = seg->pos;
+        return SegResult::Done;
+      }
       case V::HttpError:
         RecordFailure(rx.status);
         if (!IsRetryableStatus(rx.status)) return SegResult::GiveUp;
@@ -564,6 +622,12 @@ Task::SegResult Task::FetchSegment(IHttpSession& session, Segment* seg, bool pro
       case V::Accepted:
         fresh = false;
         probe = false;
+        // Only a whole piece tells the connection's rate; a piece cut short
+        // by the segment's end or by the server does not.
+        if (r == HttpResult::Complete && rx.status == 206 && req.rangeTo >= 0) {
+          std::lock_guard g(mu_);
+          if (seg->pos - from >= piece) piece = NextPiece(piece, seg->pos - from, seconds);
+        }
         break;
       case V::None:
         RecordFailure(kFailNetwork);
@@ -571,8 +635,11 @@ Task::SegResult Task::FetchSegment(IHttpSession& session, Segment* seg, bool pro
     }
     {
       std::lock_guard g(mu_);
-      if (seg->end == kUnknownEnd && rx.verdict == V::Accepted && r == HttpResult::Complete) {
-        seg->end = seg->pos;  // a stream of unknown length ends when the server ends it
+      // A stream of unknown length ends when the server ends it, unless the
+      // response was only the piece asked for.
+      bool pieceOnly = rx.status == 206 && req.rangeTo >= 0 && seg->pos > req.rangeTo;
+      if (seg->end == kUnknownEnd && rx.verdict == V::Accepted && r == HttpResult::Complete && !pieceOnly) {
+        seg->end = seg->pos;
         total_ = seg->pos;
       }
       if (seg->pos >= seg->end) return SegResult::Done;

@@ -35,6 +35,7 @@ class Task {
     std::int64_t written = 0;  // bytes before this are in the data file
     std::int64_t end = 0;      // exclusive; may shrink when another worker takes the tail
     bool owned = false;
+    std::int64_t reqEnd = 0;   // exclusive end of the range request in flight
   };
   enum class Outcome { Done, Changed, Stopped, Failed };
   enum class SegResult { Done, Changed, Stopped, GiveUp };
@@ -43,7 +44,9 @@ class Task {
   void Run();
   Outcome Transfer(bool resume, const TransferState& saved);
   void WorkerLoop(bool first, Segment* initial, bool resume);
-  SegResult FetchSegment(IHttpSession& session, Segment* seg, bool probe, bool freshProbe);
+  SegResult FetchSegment(IHttpSession& session, Segment* seg, bool probe, bool freshProbe,
+                         std::int64_t& piece);
+  std::int64_t NextPiece(std::int64_t piece, std::int64_t bytes, double seconds) const;
   Segment* AcquireSegment();
   void Started();
   void SpawnWorkers(int count);

@@ -111,6 +111,11 @@ TEST_F(EngineDownload, FetchesTheExactBytesWhateverTheServerDoes) {
       {"changed file, server evaluates If-Range", 3 << 20, "change=1&slow=2", true, 1, 8},
       {"changed file, server ignores If-Range", 3 << 20, "change=1&slow=2&ifrange=0", true, 1, 8},
       {"200 to a Range on a later segment", 3 << 20, "range200=1&slow=2", false, 1, 8},
+      {"206 shorter than the piece asked for", 3 << 20, "short=300000&slow=1", false, 1, 8},
+      {"206 running past the piece asked for", 3 << 20, "fullrange=1&slow=1", false, 1, 8},
+      {"connection closed after every response", 3 << 20, "close=1&slow=1", false, 1, 8},
+      {"unknown length, ends inside a piece", (3 << 20) + 5, "nototal=1", false, 1, 1},
+      {"unknown length, ends where a piece ends", 1 << 20, "nototal=1", false, 1, 1},
       {"zero-length file", 0, "", false, 1, 1},
       {"zero-length file, no ranges", 0, "ranges=0", false, 1, 1},
       {"one-byte file", 1, "", false, 1, 1},
@@ -159,6 +164,36 @@ TEST_F(EngineDownload, FailsWithoutWritingErrorPages) {
     EXPECT_EQ(s.failCode, c.failCode);
     EXPECT_FALSE(Exists(Out(name)));
     ExpectNoPartials(name);  // no empty partial file from an attempt that got nothing
+  }
+}
+
+// A connection asks for its segment piece by piece on one kept-alive
+// connection; a server that closes after each response costs a connection
+// per piece but still gives the same bytes.
+TEST_F(EngineDownload, PiecesFollowOneAnotherOnAKeptAliveConnection) {
+  struct Case {
+    const char* query;
+    bool keepAlive;
+  } cases[] = {{"slow=1", true}, {"slow=1&close=1", false}};
+  EngineOptions o = TestOptions();
+  o.connections = 1;
+  o.firstPiece = 256 << 10;
+  engine_ = std::make_unique<Engine>(MakeCurlTransport(), std::shared_ptr<IEngineFiles>(MakeNativeFiles()), o);
+  unsigned seed = 81;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.query);
+    std::string name = Serve(RandomBytes((4 << 20) + 12345, seed++));
+    TaskSnapshot s = Fetch(server_->Url(name, c.query), name);
+    ASSERT_EQ(s.status, kStatusFinished) << "fail code " << s.failCode;
+    EXPECT_EQ(Sha256File(Out(name)), Sha256File(root_ + "/srv/" + name));
+    ExpectNoPartials(name);
+    int requests = server_->Stat(name, "requests");
+    EXPECT_GE(requests, 3);  // 256 KiB, then pieces growing with the rate seen
+    EXPECT_EQ(server_->Stat(name, "ranged"), requests);
+    EXPECT_EQ(server_->Stat(name, "connections"), c.keepAlive ? 1 : requests);
+    // One request at a time on the kept-alive connection. (After a close the
+    // server may still be finishing one response as the next one arrives.)
+    if (c.keepAlive) EXPECT_EQ(server_->Stat(name, "maxActive"), 1);
   }
 }
 

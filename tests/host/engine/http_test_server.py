@@ -14,13 +14,20 @@ badly it behaves:
   ifrange=0       do not evaluate If-Range (send 206 of whatever is current)
   range200=1      honour Range only on the first request of the file
   slow=MS         sleep MS milliseconds between 64 KiB blocks
-GET /_stats?name=NAME returns JSON: requests, ranged, maxActive.
+  short=N         a 206 carries at most N bytes of the range asked for
+  fullrange=1     a 206 runs to the end of the file whatever end was asked
+  nototal=1       206 answers give no length ("bytes a-b/*")
+  close=1         close the connection after every response
+GET /_stats?name=NAME returns JSON: requests, ranged, maxActive and
+connections (TCP connections that carried a request for NAME).
 Prints the port on the first line of stdout.
 """
 import http.server
 import json
 import os
 import re
+import select
+import socket
 import socketserver
 import sys
 import threading
@@ -35,7 +42,7 @@ ERROR_PAGE = b"<html><body><h1>error page</h1>" + b"x" * 900 + b"</body></html>"
 
 
 def stats(name):
-    return STATS.setdefault(name, {"requests": 0, "ranged": 0, "maxActive": 0})
+    return STATS.setdefault(name, {"requests": 0, "ranged": 0, "maxActive": 0, "connections": 0})
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -43,6 +50,17 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def log_message(self, *args):
         pass
+
+    def peer_gone(self):
+        # The client closed its end: no use sending the rest, and the request
+        # no longer counts as active.
+        ready, _, _ = select.select([self.connection], [], [], 0)
+        if not ready:
+            return False
+        try:
+            return self.connection.recv(1, socket.MSG_PEEK) == b""
+        except OSError:
+            return True
 
     def send_body_head(self, code, length, extra=()):
         self.send_response(code)
@@ -74,6 +92,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
             n = st["requests"]
             if rng:
                 st["ranged"] += 1
+            seen = self.__dict__.setdefault("seen_names", set())
+            if name not in seen:
+                seen.add(name)
+                st["connections"] += 1
             ACTIVE[name] = ACTIVE.get(name, 0) + 1
             st["maxActive"] = max(st["maxActive"], ACTIVE[name])
         try:
@@ -103,6 +125,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         etag = '"v%d-%d"' % (version, size)
         modified = "Mon, 0%d Jan 2024 00:00:00 GMT" % version
         extra = [("ETag", etag), ("Last-Modified", modified)]
+        if q.get("close") == "1":
+            extra.append(("Connection", "close"))
+            self.close_connection = True
         use_ranges = q.get("ranges") != "0" and not (q.get("range200") == "1" and n > 1)
         if use_ranges:
             extra.append(("Accept-Ranges", "bytes"))
@@ -117,8 +142,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 if a >= size:
                     self.send_body_head(416, 0, [("Content-Range", "bytes */%d" % size)] + extra)
                     return
-                first, last, code = a, min(b, size - 1), 206
-                extra.append(("Content-Range", "bytes %d-%d/%d" % (first, last, size)))
+                last = size - 1 if q.get("fullrange") == "1" else min(b, size - 1)
+                if "short" in q:
+                    last = min(last, a + int(q["short"]) - 1)
+                first, code = a, 206
+                total = "*" if q.get("nototal") == "1" else str(size)
+                extra.append(("Content-Range", "bytes %d-%d/%s" % (first, last, total)))
         length = last - first + 1 if size > 0 else 0
         self.send_body_head(code, length, extra)
         drop = int(q.get("drop", "0"))
@@ -142,6 +171,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 left -= len(block)
                 if slow:
                     time.sleep(slow)
+                    if self.peer_gone():
+                        self.close_connection = True
+                        return
 
 
 class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
