@@ -1,7 +1,11 @@
 // lumora-fetch-win XLDL URL DIR NAME: loads the engine library the way the
 // program does (LoadLibraryW and the four entry points by name), fetches one
-// file and prints one line with the outcome. Used by the benchmark.
+// file and prints one line with the outcome, the CPU seconds of this process
+// and its peak working set. Used by the benchmark: Wine starts the program as
+// a process of its own, apart from the command that launched it, so the
+// launcher's own resource usage does not include it.
 #include <windows.h>
+#include <psapi.h>
 
 #include <cstdio>
 #include <cstring>
@@ -47,7 +51,20 @@ int wmain(int argc, wchar_t** argv) {
     query(task, &info);
     int s = info.status & 0xFF;
     if (s == 1 || s == 4) {
-      std::printf("status=%d fail=%d bytes=%lld\n", s, info.failCode, static_cast<long long>(info.received));
+      FILETIME created, exited, kernel, user;
+      double cpu = 0;
+      if (GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) {
+        auto ticks = [](const FILETIME& f) {
+          return (static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
+        };
+        cpu = (ticks(kernel) + ticks(user)) / 1e7;  // 100 ns units
+      }
+      PROCESS_MEMORY_COUNTERS mem{};
+      mem.cb = sizeof mem;
+      unsigned long long peakKib = 0;
+      if (GetProcessMemoryInfo(GetCurrentProcess(), &mem, sizeof mem)) peakKib = mem.PeakWorkingSetSize >> 10;
+      std::printf("status=%d fail=%d bytes=%lld cpu=%.3f peak_kib=%llu\n", s, info.failCode,
+                  static_cast<long long>(info.received), cpu, peakKib);
       return s == 4 ? 0 : 1;
     }
   }

@@ -2,6 +2,7 @@
 // TaskParams in and TaskInfo out, downloads over WinHTTP from nginx and from
 // the scripted test server on 127.0.0.1.
 #include <windows.h>
+#include <winhttp.h>
 
 #include <gtest/gtest.h>
 
@@ -147,11 +148,52 @@ TEST_F(EngineDll, SurvivesCutsRedirectsAndChangesOverWinHttp) {
       {L"errevery=3", L"errors.bin", L"small.bin"},
       {L"change=1&slow=2", L"changed.bin", L"small.bin.v2"},
       {L"change=1&slow=2&ifrange=0", L"changed2.bin", L"small.bin.v2"},
+      // Odd answers to the bounded piece requests.
+      {L"short=300000", L"short.bin", L"small.bin"},
+      {L"fullrange=1&slow=1", L"fullrange.bin", L"small.bin"},
+      {L"close=1", L"close.bin", L"small.bin"},
+      {L"nototal=1", L"nototal.bin", L"small.bin"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "query " << std::string(c.query, c.query + std::wcslen(c.query)));
     ExpectFetched(Fetch(Scripted(L"small.bin", c.query), c.out), c.out, SrvFile(c.source));
   }
+  // Length unknown and the file ends exactly where the first piece ends.
+  ExpectFetched(Fetch(Scripted(L"mib.bin", L"nototal=1"), L"mib.bin"), L"mib.bin", SrvFile(L"mib.bin"));
+}
+
+// One counter of the scripted server for one file, read over WinHTTP.
+int ServerStat(const std::wstring& name, const std::string& key) {
+  int result = -1;
+  HINTERNET s = WinHttpOpen(L"test", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
+  HINTERNET c = s ? WinHttpConnect(s, L"127.0.0.1", static_cast<INTERNET_PORT>(std::stoi(Port(L"scripted.port"))), 0)
+                  : nullptr;
+  HINTERNET r = c ? WinHttpOpenRequest(c, L"GET", (L"/_stats?name=" + name).c_str(), nullptr, WINHTTP_NO_REFERER,
+                                       WINHTTP_DEFAULT_ACCEPT_TYPES, 0)
+                  : nullptr;
+  if (r && WinHttpSendRequest(r, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) &&
+      WinHttpReceiveResponse(r, nullptr)) {
+    std::string body;
+    char buf[4096];
+    DWORD n = 0;
+    while (WinHttpReadData(r, buf, sizeof buf, &n) && n > 0) body.append(buf, n);
+    auto at = body.find("\"" + key + "\": ");
+    if (at != std::string::npos) result = std::atoi(body.c_str() + at + key.size() + 4);
+  }
+  for (HINTERNET h : {r, c, s}) {
+    if (h) WinHttpCloseHandle(h);
+  }
+  return result;
+}
+
+// The pieces of a segment follow one another on a kept-alive WinHTTP
+// connection: more requests than connections reached the server.
+TEST_F(EngineDll, PiecesReuseTheConnection) {
+  ExpectFetched(Fetch(Scripted(L"pieces.bin", L"slow=1"), L"pieces.bin"), L"pieces.bin", SrvFile(L"pieces.bin"));
+  int requests = ServerStat(L"pieces.bin", "requests"), connections = ServerStat(L"pieces.bin", "connections");
+  EXPECT_GT(connections, 0);
+  EXPECT_LE(connections, 8 + 4) << "requests " << requests;  // the 8 connections, and a few cut by splits
+  EXPECT_GT(requests, connections + 4);
 }
 
 TEST_F(EngineDll, FailuresReadAsStatusOne) {

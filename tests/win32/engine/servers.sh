@@ -22,6 +22,8 @@ chmod 755 "$dir" "$dir/srv"
 head -c $((8 << 20)) /dev/urandom >"$dir/srv/big.bin"
 head -c $((3 << 20)) /dev/urandom >"$dir/srv/small.bin"
 head -c $((3 << 20 + 4096)) /dev/urandom >"$dir/srv/small.bin.v2"
+head -c $((1 << 20)) /dev/urandom >"$dir/srv/mib.bin"
+head -c $((24 << 20)) /dev/urandom >"$dir/srv/pieces.bin"
 : >"$dir/srv/empty.bin"
 
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
