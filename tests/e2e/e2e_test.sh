@@ -32,9 +32,8 @@ if [ "$case_name" = prepare ]; then
   E2E_PROGRAM_MACHINE=$(e2e_pe_machine "$exe")
   for profile in win7 xp win10-gpt; do
     e2e_profile "$profile" && e2e_fixtures || exit 1
-    arch=win64
-    [ "$P_BITS" = 32 ] && [ "$E2E_CAN32" = 1 ] && arch=win32
-    e2e_base_prefix "$arch" || exit 1
+    e2e_machine_arch
+    e2e_base_prefix "$M_ARCH" || exit 1
   done
   echo "fixtures in $E2E_WORK/fixtures, base prefixes: $(cd "$E2E_WORK" && ls -d base-*/ | tr -d / | tr '\n' ' ')"
   exit 0
@@ -182,7 +181,11 @@ has_text "错误：" && ! has_text "错误：安装失败" && fail "the start-up
 boot=MBR
 [ "$P_TABLE" = gpt ] && boot="UEFI GPT"
 has "引导类型：$boot" || fail "no boot type line '$boot'"
-has '系统盘符：\[C:\] 磁盘序号：\[1:1\]' || fail "no system drive line for C: 1:1"
+# The system drive line names the boot partition's letter: C: on an MBR
+# disk, the EFI system partition's (two blanks: it has none) on GPT.
+sysboot="C:"
+[ "$P_TABLE" = gpt ] && sysboot="  "
+has "系统盘符：\\[$sysboot\\] 磁盘序号：\\[1:1\\]" || fail "no system drive line for [$sysboot] 1:1: $(grep -F 系统盘符 <<<"$log")"
 has "下载后文件路径:D:\\\\ZqGhost\\\\$image" || fail "the install button of row $row did not choose $image"
 has "\\[Download Url\\] ${url//./\\.}/a/$image" || fail "no download of $url/a/$image in the log"
 grep -q "\"GET /${url#"$S_URL"/}/a/$image HTTP/1.1\"" "$S_ACCESS" 2>/dev/null ||
@@ -219,7 +222,10 @@ case $case_name in
     has "下载成功" || fail "no 下载成功 line"
     has "提示：安装成功" || fail "no 提示：安装成功 line"
     cmp -s "$M_DDIR/ZqGhost/$image" "$S_DIR/www/a/$image" || fail "D:\\ZqGhost\\$image is not the served image"
-    for s in 01-home 02-system-list 03-download 04-install 05-finish; do shot $s; done
+    # The install page: on Windows XP the boot preparation runs without a
+    # wait (no store editor), so the page is never painted before the finish page.
+    for s in 01-home 02-system-list 03-download 05-finish; do shot $s; done
+    [ "$P_BOOTINI" = 1 ] || shot 04-install
     grep -qiE '(^|[\\ ])shutdown(\.exe)? +/r +/t +0' "$R_RESTART" 2>/dev/null ||
       fail "the recorded restart is not 'shutdown /r /t 0': $(cat "$R_RESTART" 2>/dev/null)"
     ;;
@@ -235,15 +241,24 @@ case $case_name in
     [[ $first == "Ghost.exe -nousb -clone,mode=pload,src=\"1:2\\ZqGhost\\$image:1\",dst=1:1 "* ]] ||
       fail "Ghost.ba_ first line does not restore 1:2\\ZqGhost\\$image:1 to 1:1: $first"
     [ "$second" = restart ] || fail "Ghost.ba_ second line is not 'restart': $second"
-    for f in 'C:\wvldr' 'C:\wvldr.mbr' 'C:\Varnix.ima'; do locked "$f"; done
+    # The restore environment: read-only, hidden and system; its boot record
+    # only where the boot store starts it (Vista and later).
+    for f in 'C:\wvldr' 'C:\Varnix.ima'; do locked "$f"; done
+    if [ "$P_BOOTINI" = 1 ]; then
+      [ -z "$(changed 'C:\wvldr.mbr')" ] || fail "C:\wvldr.mbr was written on Windows XP"
+    else
+      locked 'C:\wvldr.mbr'
+    fi
     ;;
 esac
 
 case $case_name in
   ghost-win7)
-    # The boot store: a bootsector entry "Lumora", default, \wvldr.mbr on C:.
+    # The boot store: a bootsector entry "Lumora", default, \wvldr.mbr on C:;
+    # its export before the change kept as C:\Boot\BCD_.
     store=$(find "$c" -maxdepth 2 -ipath "$c/boot/bcd" | head -1)
     [ -n "$store" ] || fail "no boot store C:\\Boot\\BCD"
+    [ "$(changed 'C:\Boot\BCD_')" = new ] || fail "no export of the boot store C:\\Boot\\BCD_"
     python3 - "${store:-/nonexistent}" <<'PY' || fail "the boot store has no default bootsector entry Lumora with path \\wvldr.mbr on partition=C:"
 import sys
 objects, current = {}, None
@@ -267,11 +282,18 @@ sys.exit(0 if ok else 1)
 PY
     ;;
   ghost-xp)
-    # boot.ini: the loader line for C:\wvldr as the default, the Windows line kept.
+    # boot.ini: the loader C:\wvldr as the default entry "Lumora" with a
+    # 3-second menu, the Windows line kept, the file read-only, hidden and
+    # system again; the backup boot.in_ holds the boot.ini before the run.
     ini=$(iconv -f gbk -t utf-8 "$c/boot.ini" 2>/dev/null | tr -d '\r')
-    grep -qix 'C:\\wvldr="Lumora"' <<<"$ini" || fail "boot.ini has no line C:\\wvldr=\"Lumora\": $ini"
+    grep -qix 'C:\\wvldr=Lumora' <<<"$ini" || fail "boot.ini has no line C:\\wvldr=Lumora: $ini"
     grep -qix 'default=C:\\wvldr' <<<"$ini" || fail "boot.ini's default is not C:\\wvldr: $ini"
+    grep -qix 'timeout=3' <<<"$ini" || fail "boot.ini's timeout is not 3: $ini"
     grep -qF 'partition(1)\WINDOWS="Microsoft Windows XP Professional"' <<<"$ini" || fail "boot.ini lost the Windows line"
+    a=$(attributes 'C:\boot.ini')
+    [[ $a == *H* && $a == *S* && $a == *R* ]] || fail "boot.ini has attributes '$a', not hidden, system and read-only"
+    grep -qF 'default=multi(0)disk(0)rdisk(0)partition(1)\WINDOWS' "$c/boot.in_" 2>/dev/null ||
+      fail "no backup C:\\boot.in_ of the boot.ini before the run"
     [ -z "$(find "$c" -maxdepth 2 -ipath "$c/boot/bcd")" ] || fail "a boot store was written on Windows XP"
     ;;
   uefi-win10-gpt)

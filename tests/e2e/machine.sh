@@ -193,16 +193,24 @@ e2e_install_recorder() {
   e2e_wine reg add 'HKCU\Software\Wine\DllOverrides' /v shutdown.exe /d native /f >/dev/null 2>&1
 }
 
-e2e_make_machine() {
-  M_PREFIX=$1 M_NOTE=""
-  M_ARCH=win64
-  if [ "$P_BITS" = 32 ]; then
-    if [ "$E2E_CAN32" = 1 ]; then
-      M_ARCH=win32
-    else
-      M_NOTE="this machine cannot run 32-bit code (no wine32), so the 32-bit $P_WINVER is played by a 64-bit prefix: the version, ntdll and disks are the profile's, the bitness is not"
-    fi
+# The prefix type that plays the profile: a 32-bit Windows is a win32 prefix
+# when this machine runs 32-bit code and the program is a 32-bit build; else
+# a win64 prefix, and M_NOTE says what it cannot play.
+e2e_machine_arch() {
+  M_ARCH=win64 M_NOTE=""
+  [ "$P_BITS" = 32 ] || return 0
+  if [ "$E2E_CAN32" != 1 ]; then
+    M_NOTE="this machine cannot run 32-bit code (no wine32), so the 32-bit $P_WINVER is played by a 64-bit prefix: the version, ntdll and disks are the profile's, the bitness is not"
+  elif [ "${E2E_PROGRAM_MACHINE:-i686}" = x86_64 ]; then
+    M_NOTE="the program is the 64-bit test build, which 32-bit Windows cannot run, so the 32-bit $P_WINVER is played by a 64-bit prefix: the version, ntdll and disks are the profile's, the bitness is not"
+  else
+    M_ARCH=win32
   fi
+}
+
+e2e_make_machine() {
+  M_PREFIX=$1
+  e2e_machine_arch
   e2e_fixtures && e2e_base_prefix "$M_ARCH" || return 1
   M_PROBE=$F_DIR/window_probe-$([ "$M_ARCH" = win32 ] && echo i686 || echo x86_64).exe
   [ -n "$M_NOTE" ] && e2e_say "note: $M_NOTE"

@@ -57,16 +57,17 @@ e2e_control() { e2e_probe Tvorel | grep -m1 "^  child .* text=$1\$"; }
 
 # The install button of row n ("JXBUTTONI" + n): content top 14 + 78 (n - 1),
 # left 710, 100x30; the list sits at client x 36. A row whose button does not
-# fit in the box is scrolled to with the wheel over the list (to the bottom,
-# the position clamps at 546 - 383 = 163); the others with the list at the
-# top. Prints the button's centre "x y" after checking that the program put
-# the button there.
+# fit in the box is scrolled to with the wheel over the list, to the bottom:
+# the content ends with the last row's separator line (row 7 at 468, the
+# line's bottom 69 lower: 537), so the position clamps at 537 - 383 = 154.
+# The other rows are clicked with the list at the top. Prints the button's
+# centre "x y" after checking that the program put the button there.
 e2e_install_button_at() {
   local row=$1 top pos=0 notches=7
   top=$((14 + E2E_ROW_HEIGHT * (row - 1)))
   if [ $((top + 30)) -gt $E2E_LIST_HEIGHT ]; then
     e2e_wheel 400 300 5 $notches
-    pos=$((7 * E2E_ROW_HEIGHT - E2E_LIST_HEIGHT))
+    pos=$((6 * E2E_ROW_HEIGHT + 69 - E2E_LIST_HEIGHT))
   else
     e2e_wheel 400 300 4 $notches
   fi
@@ -144,6 +145,8 @@ e2e_drive_install() {
     e2e_step "download page" "failed: after the install button of row $row the window shows '$R_PAGE'"
     return 1
   fi
+  # A moment later the page shows the file's name, size and progress.
+  sleep 1
   e2e_shot 03-download
   e2e_step "download page" "reached after the install button of row $row (screenshot 03-download.png)"
 }
