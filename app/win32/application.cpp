@@ -63,6 +63,13 @@ void Application::Terminate() {
   terminated_ = true;
 }
 
+void Application::ClearTerminated() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+  terminated_ = false;
+}
+
 void Application::ProcessMessages() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {

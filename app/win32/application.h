@@ -25,6 +25,9 @@ class Application {
   // Ends the message loop at its next turn.
   void Terminate();
   bool Terminated() const { return terminated_; }
+  // Forgets an end request and drops its WM_QUIT, for a host that runs the
+  // program's windows more than once in one process (the window tests).
+  void ClearTerminated();
 
   // Shows the main window (unless suppressed) and dispatches messages until
   // the program is asked to end.

@@ -2,10 +2,16 @@
 // guard), then the main window and its creation sequence, then the message loop.
 #include <windows.h>
 
+#include "app/install_steps.h"
 #include "app/win32/application.h"
 #include "app/win32/mainform_win.h"
 #include "app/win32/multinst.h"
+#include "boot/win32/win32_profile_writer.h"
+#include "download/win32/engine_api.h"
+#include "download/win32/message_wait.h"
 #include "platform/win32/win32_machine.h"
+#include "skin/image_store.h"
+#include "skin/win32/skin_window.h"
 
 namespace {
 class AppMessagePump : public lum::IMessagePump {
@@ -19,6 +25,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   Application& app = App();
   if (!app.Initialize(instance, L"Lumora")) return 1;
   InstallInstanceGuard();
+  // An error that reaches a window procedure is reported and the program goes on.
+  SetSkinExceptionReporter([](const std::string& message) { App().ShowException(message); });
   int rc = 0;
   {
     lum::win32::Win32Machine machine;
@@ -29,15 +37,25 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     lum::Platform p{base.files,     base.env,     base.codepage, base.system,
                     base.versions,  base.registry, base.processes, base.volumes,
                     base.shell,     base.clock,   base.resources, pump};
-    MainForm form(p);
-    if (form.Create()) {
-      app.SetMainForm(form.hwnd());
-      app.Run();
-    } else {
-      rc = 1;
-    }
-    app.SetMainForm(nullptr);
-  }  // the main window is destroyed here, before the modules end
+    // The window pictures travel in the program's resources.
+    lum::SetResManagerSource([&p] { return lum::MakeResManagerFromResources(p); });
+    lum::Win32ProfileWriter ini;
+    lum::win32::BoundEngineLoader engine;
+    lum::win32::Win32MessageWait wait;
+    {
+      Tvorel form(p, [&](lum::IMainView& view) {
+        return lum::MakeInstallSteps(p, ini, engine, wait, view);
+      });
+      if (form.Create()) {
+        app.Run();
+      } else {
+        rc = 1;
+      }
+      app.SetMainForm(nullptr);
+    }  // the main window is destroyed here, before the modules end
+    lum::ReleaseResManager();
+    lum::win32::UnbindEngine();
+  }
   RemoveInstanceGuard();
   app.Destroy();
   return rc;

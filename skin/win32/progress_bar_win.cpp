@@ -22,6 +22,12 @@ void TZeDaraProgressBar::SetValue(int value) {
   Invalidate();
 }
 
+void TZeDaraProgressBar::SetMaxValue(int maxValue) {
+  if (maxValue == args_.bar.MaxValue) return;
+  args_.bar.MaxValue = maxValue;
+  Invalidate();
+}
+
 void TZeDaraProgressBar::SetCaption(const std::wstring& caption) {
   args_.caption = caption;
   Invalidate();

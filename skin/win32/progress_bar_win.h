@@ -24,6 +24,8 @@ class TZeDaraProgressBar : public SkinWindow {
  public:
   bool Create(HWND parent, const ProgressBarArgs& args);
   void SetValue(int value);
+  void SetMaxValue(int maxValue);
+  int MaxValue() const { return args_.bar.MaxValue; }
   int Value() const { return args_.bar.Value; }
   void SetCaption(const std::wstring& caption);
   // Columns the fill takes at the present value and size.

@@ -15,10 +15,14 @@ bool TZeDaraScrollBox::Create(HWND parent, const ScrollBoxArgs& args) {
   ca.style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
   if (!SkinWindow::Create(ca)) return false;
   ScrollBarArgs ba = args.bar;
-  ba.bounds = Bounds{args.bounds.width - args.barWidth, 0, args.barWidth, args.bounds.height};
+  ba.bounds = args.barParent
+                  ? args.barBounds
+                  : Bounds{args.bounds.width - args.barWidth, 0, args.barWidth, args.bounds.height};
   ba.lineStep = args.wheelStep;  // an arrow click moves as far as a wheel notch
   ba.onScroll = [this](int pos) { ScrollTo(pos); };
-  return bar_.Create(Handle(), ba);
+  if (!bar_.Create(args.barParent ? args.barParent : Handle(), ba)) return false;
+  bar_.SetVisible(false);  // shown once the controls reach below the box
+  return true;
 }
 
 int TZeDaraScrollBox::ClientHeight() const {

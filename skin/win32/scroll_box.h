@@ -15,7 +15,12 @@ struct ScrollBoxArgs {
   Bounds bounds{0, 0, 200, 150};
   int wheelStep = 20;  // pixels per wheel notch
   int barWidth = 10;
-  ScrollBarArgs bar;   // its bounds, line step and onScroll are set by the box
+  ScrollBarArgs bar;   // its line step and onScroll are set by the box
+  // Where the bar lives: by default inside the box along its right edge
+  // (barWidth wide); with barParent set, in that window at barBounds, so a
+  // frame around the box can carry it.
+  HWND barParent = nullptr;
+  Bounds barBounds;
   // Told of every wheel notch (delta in WHEEL_DELTA units, positive away
   // from the user) before the box scrolls; return true to keep it still.
   std::function<bool(int delta)> onMouseWheel;

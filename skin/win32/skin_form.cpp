@@ -9,7 +9,7 @@ bool TZeDaraForm::Create(const FormArgs& args) {
   args_ = args;
   SetBackgroundColor(args.color);
   CreateArgs ca;
-  ca.className = L"LumoraSkinForm";
+  ca.className = args_.className.c_str();
   ca.title = args_.title.c_str();
   // No border and no title bar; the system menu and minimise box keep the
   // taskbar's minimise and restore working.
@@ -59,6 +59,11 @@ bool TZeDaraForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
       return true;
   }
   return false;
+}
+
+void DragMove(HWND window) {
+  ReleaseCapture();
+  SendMessageW(window, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
 }
 
 bool RouteMouseWheel(HWND root, WPARAM wp, LPARAM lp) {

@@ -12,6 +12,7 @@
 namespace lum::win {
 
 struct FormArgs {
+  std::wstring className = L"LumoraSkinForm";  // other programs find the window by it
   std::wstring title;
   Bounds bounds{0, 0, 400, 300};  // screen coordinates
   std::string picture;           // id of the form picture; empty: plain colour
@@ -37,6 +38,12 @@ class TZeDaraForm : public SkinWindow {
   TMlFormLayerBorder border_;
   bool hasBorder_ = false;
 };
+
+// Starts moving a borderless window with the mouse, as a press on a title
+// bar would: the capture is released and the window is sent WM_SYSCOMMAND
+// with SC_MOVE and the caption hit code (0xF012). The move follows the mouse
+// until the button is released.
+void DragMove(HWND window);
 
 // Sends a wheel message to the innermost window under its screen position
 // that wants wheel input (a scroll box), starting from the window under the

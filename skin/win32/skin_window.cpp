@@ -122,6 +122,16 @@ LRESULT SkinWindow::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ENABLE:
       Invalidate();
       break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      if (onMouseDown_) {
+        // A copy: the handler may run a modal loop in which this window goes.
+        std::function<void()> handler = onMouseDown_;
+        handler();
+        return 0;
+      }
+      break;
   }
   LRESULT result = 0;
   if (HandleMessage(msg, wp, lp, result)) return result;

@@ -47,6 +47,9 @@ class SkinWindow {
   void SetEnabled(bool enabled);
   bool Enabled() const { return hwnd_ && IsWindowEnabled(hwnd_); }
   void Invalidate();
+  // Called when any mouse button goes down on the window itself (not on a
+  // child); the press is then not handled further.
+  void SetOnMouseDown(std::function<void()> handler) { onMouseDown_ = std::move(handler); }
 
   // Draws the whole window into its back buffer now, as WM_PAINT does, and
   // returns the buffer (tests read the pixels back from it).
@@ -95,6 +98,7 @@ class SkinWindow {
   bool transparent_ = false;
   COLORREF background_ = RGB(255, 255, 255);
   bool mouseOver_ = false;
+  std::function<void()> onMouseDown_;
 };
 
 // A registered message: windows that scroll on the mouse wheel answer it
