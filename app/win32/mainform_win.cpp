@@ -107,7 +107,10 @@ bool Tvorel::Create() {
   if (!CreateTitleStrip() || !CreatePages()) return false;
 
   TrayIconArgs ta;
-  ta.icon = fa.icon;
+  // The tray shows the icon's small size.
+  ta.icon = static_cast<HICON>(LoadImageW(App().Instance(), L"MAINICON", IMAGE_ICON,
+                                          GetSystemMetrics(SM_CXSMICON),
+                                          GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   ta.menu = {{kMenuShow, L"\u663E\u793A\u7A97\u4F53"},   // 显示窗体
              {0, L"-"},
              {kMenuSite, L"\u5B98\u65B9\u7F51\u7AD9"},   // 官方网站

@@ -205,6 +205,15 @@ def logo():
     return a.image()
 
 
+def app_icon(size=256):
+    """The program's icon: the logo's arrow in white on the blue tile."""
+    k = size / 24
+    a = Art(size, size)
+    a.rrect((0.5 * k, 0.5 * k, 23.5 * k, 23.5 * k), 5.5 * k, fill=BLUE + (255,))
+    arrow_arc(a, 12 * k, 12 * k, 6.8 * k, 60, 330, WHITE + (255,), 2.6 * k, 3.4 * k)
+    return a.image()
+
+
 def title_button(kind):
     frames = []
     for state in range(3):
@@ -688,7 +697,11 @@ def main():
         if mode == "opaque" and img.getextrema()[3][0] != 255:
             sys.exit("draw_skin: %s must be opaque" % rid)
         img.save(os.path.join(OUT, rid + ".png"), optimize=True)
-    print("draw_skin: %d images in %s" % (len(rows), OUT))
+    # The program's icon (window, taskbar and tray), every size from one drawing.
+    icon = os.path.join(os.path.dirname(OUT), "lumora.ico")
+    # Bitmap entries below 256 pixels: Windows XP reads no PNG inside icons.
+    app_icon().save(icon, sizes=[(16, 16), (24, 24), (32, 32), (48, 48)], bitmap_format="bmp")
+    print("draw_skin: %d images in %s, icon %s" % (len(rows), OUT, icon))
 
 
 if __name__ == "__main__":
