@@ -226,6 +226,9 @@ case $case_name in
     # wait (no store editor), so the page is never painted before the finish page.
     for s in 01-home 02-system-list 03-download 05-finish; do shot $s; done
     [ "$P_BOOTINI" = 1 ] || shot 04-install
+    # The restart comes after the finish page's ten-second countdown.
+    [ -n "${R_FINISH_AT:-}" ] && [ $((R_RESTART_AT - R_FINISH_AT)) -ge 8 ] ||
+      fail "the restart did not wait for the countdown (finish page at ${R_FINISH_AT:-never}s, restart seen at ${R_RESTART_AT:-?}s)"
     grep -qiE '(^|[\\ ])shutdown(\.exe)? +/r +/t +0' "$R_RESTART" 2>/dev/null ||
       fail "the recorded restart is not 'shutdown /r /t 0': $(cat "$R_RESTART" 2>/dev/null)"
     ;;

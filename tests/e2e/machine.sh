@@ -112,6 +112,19 @@ e2e_base_prefix() {
 # Runs a program in the machine's prefix (Unix output).
 e2e_wine() { LUMORA_WINEPREFIX=$M_PREFIX "$E2E_REPO/scripts/wine-run" "$@"; }
 
+# The same, its output through a file and printed when it ends: a Wine
+# process it starts on the way (the desktop, a service) may live on, and one
+# holding a pipe of ours would keep the caller waiting.
+e2e_wine_out() {
+  local out rc
+  out=$(mktemp)
+  e2e_wine "$@" </dev/null >"$out" 2>/dev/null
+  rc=$?
+  cat "$out"
+  rm -f "$out"
+  return $rc
+}
+
 # Ends the prefix's Wine server and everything running in it, and forgets
 # that its services were started (scripts/wine-run starts them again).
 e2e_stop_wine() {
@@ -226,7 +239,7 @@ e2e_make_machine() {
   e2e_set_version || return 1
   e2e_install_recorder
   local temp
-  temp=$(e2e_wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')
+  temp=$(e2e_wine_out cmd /c echo %TEMP% | tr -d '\r')
   case "$temp" in [Cc]:\\*) ;; *) e2e_say "cannot read %TEMP% ($temp)"; return 1 ;; esac
   M_TEMP_WIN=$temp
   M_TEMP=$M_PREFIX/drive_c/$(printf '%s' "${temp:3}" | tr '\\' /)

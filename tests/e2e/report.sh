@@ -48,7 +48,7 @@ e2e_attributes() {
     printf '@echo off\r\n'
     while IFS= read -r p; do printf 'attrib "%s"\r\n' "$p"; done <"$list"
   } | iconv -f utf-8 -t gbk >"$batch"
-  e2e_wine cmd /c "$(e2e_winpath "$batch")" 2>/dev/null </dev/null | iconv -f gbk -t utf-8 -c | tr -d '\r'
+  e2e_wine_out cmd /c "$(e2e_winpath "$batch")" | iconv -f gbk -t utf-8 -c | tr -d '\r'
 }
 
 e2e_report_changes() {
@@ -150,7 +150,7 @@ e2e_disk_listing() {
   local tool=$1
   mkdir -p "$M_PREFIX/drive_c/Lumora"
   cp "$tool" "$M_PREFIX/drive_c/Lumora/FerroYX.exe"
-  e2e_wine 'C:\Lumora\FerroYX.exe' -kelvast 2>/dev/null </dev/null | tr -d '\r'
+  e2e_wine_out 'C:\Lumora\FerroYX.exe' -kelvast | tr -d '\r'
   rm -f "$M_PREFIX/drive_c/Lumora/FerroYX.exe"
 }
 

@@ -155,7 +155,7 @@ e2e_wheel() {
 # The windows of the given classes in the machine's session, as
 # tests/e2e/fixtures/window_probe.c describes them.
 e2e_probe() {
-  e2e_wine "$(e2e_winpath "$M_PROBE")" "$@" </dev/null 2>/dev/null | tr -d '\r'
+  e2e_wine_out "$(e2e_winpath "$M_PROBE")" "$@" | tr -d '\r'
 }
 
 # A field ("visible", "rect", ...) of a probe line.

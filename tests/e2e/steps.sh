@@ -155,6 +155,7 @@ e2e_drive_install() {
 # as it comes (install, finish), then the countdown.
 e2e_drive_to_restart() {
   local page seen="download" start=$SECONDS
+  R_FINISH_AT=""
   while [ $((SECONDS - start)) -lt $((E2E_INSTALL_SECONDS + E2E_COUNTDOWN_SECONDS)) ]; do
     [ -s "$R_RESTART" ] && break
     e2e_lumora_running || break
@@ -165,16 +166,17 @@ e2e_drive_to_restart() {
         e2e_step "install page" "reached (screenshot 04-install.png)"
         seen=install ;;
       finish:download | finish:install)
+        R_FINISH_AT=$SECONDS
         e2e_shot 05-finish
         e2e_step "finish page" "reached (screenshot 05-finish.png)"
         seen=finish ;;
     esac
     sleep 0.3
   done
-  R_SEEN=$seen
+  R_SEEN=$seen R_RESTART_AT=$SECONDS
   if [ -s "$R_RESTART" ]; then
     [ $seen = finish ] || e2e_step "finish page" "failed: the restart came without the finish page being seen"
-    e2e_step "restart" "recorded after the countdown"
+    e2e_step "restart" "recorded $((R_RESTART_AT - ${R_FINISH_AT:-R_RESTART_AT}))s after the finish page was seen"
     return 0
   fi
   e2e_shot 06-end
