@@ -55,6 +55,13 @@ bool TAppmbox::Create(HWND centreOn) {
       result = 0;
       return true;
     }
+    // The keyboard answers as a dialog's does: Return for OK, Escape for
+    // Cancel (or the close button when Cancel is not offered).
+    if (msg == WM_KEYDOWN && (wp == VK_RETURN || wp == VK_ESCAPE)) {
+      Close(wp == VK_RETURN ? kResultOk : kResultCancel);
+      result = 0;
+      return true;
+    }
     return false;
   };
   if (!form_.Create(fa)) return false;

@@ -537,20 +537,32 @@ TEST_F(AppmboxTest, MessageFontIsYaHeiOnlyWhenInstalledAndLongTextWrapsInsideThe
 
 TEST_F(AppmboxTest, ButtonsAndTheCloseButtonGiveTheirResults) {
   struct Case {
-    const wchar_t* button;
+    const wchar_t* button;  // or nullptr: the key instead
+    WORD key;
     bool cancel;
     int result;
   };
-  const Case cases[] = {{L"Btn_Ok", false, 1}, {L"Btn_Exit", true, 11}, {L"Btn_Close", true, 11},
-                        {L"Btn_Ok", true, 1}};
+  const Case cases[] = {{L"Btn_Ok", 0, false, 1},        {L"Btn_Exit", 0, true, 11},
+                        {L"Btn_Close", 0, true, 11},     {L"Btn_Ok", 0, true, 1},
+                        {nullptr, VK_RETURN, true, 1},   {nullptr, VK_ESCAPE, true, 11},
+                        {nullptr, VK_ESCAPE, false, 11}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.button, c.button + lstrlenW(c.button)));
+    SCOPED_TRACE(c.button ? std::string(c.button, c.button + lstrlenW(c.button))
+                          : "key " + std::to_string(c.key));
     std::atomic<bool> clicked{false};
     std::thread driver([&] {
       HWND dlg = nullptr;
       if (WaitFor([&] { return (dlg = VisibleDialog()) != nullptr; }, 5000)) {
         Sleep(100);
-        MouseClick(CentreOf(DialogControl(dlg, c.button)));
+        if (c.button) {
+          MouseClick(CentreOf(DialogControl(dlg, c.button)));
+        } else {
+          INPUT in[2] = {};
+          in[0].type = in[1].type = INPUT_KEYBOARD;
+          in[0].ki.wVk = in[1].ki.wVk = c.key;
+          in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+          SendInput(2, in, sizeof in[0]);
+        }
         clicked = true;
       }
     });
