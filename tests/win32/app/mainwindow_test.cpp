@@ -393,17 +393,7 @@ TEST_F(MainWindowTest, DraggingTheBackgroundMovesTheWindow) {
   int dx = 0, dy = 0;
   for (POINT g : grabs) {
     Drive([&] {
-      POINT at{before.left + dx + g.x, before.top + dy + g.y};
-      MouseMove(at);
-      INPUT in{};
-      in.type = INPUT_MOUSE;
-      in.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-      SendInput(1, &in, sizeof in);
-      Sleep(200);
-      for (int i = 1; i <= 6; ++i) MouseMove(POINT{at.x + 10 * i, at.y + 5 * i});
-      in.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-      SendInput(1, &in, sizeof in);
-      Sleep(300);
+      MouseDrag(POINT{before.left + dx + g.x, before.top + dy + g.y}, POINT{60, 30}, 6);
     });
     dx += 60;
     dy += 30;
@@ -581,17 +571,7 @@ TEST_F(AppmboxTest, DraggedByItsBackgroundAndClosedAtOnceWhenTheProgramEnds) {
     Sleep(100);
     RECT before{};
     GetWindowRect(dlg, &before);
-    POINT at{before.left + 260, before.top + 60};
-    MouseMove(at);
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    SendInput(1, &in, sizeof in);
-    Sleep(200);
-    for (int i = 1; i <= 5; ++i) MouseMove(POINT{at.x + 8 * i, at.y + 4 * i});
-    in.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(1, &in, sizeof in);
-    Sleep(300);
+    MouseDrag(POINT{before.left + 260, before.top + 60}, POINT{40, 20}, 5);
     RECT after{};
     GetWindowRect(dlg, &after);
     moved = int(after.left - before.left) * 1000 + int(after.top - before.top);

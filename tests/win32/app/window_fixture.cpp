@@ -172,6 +172,16 @@ void MouseWheel(POINT screen, int notches) {
     SendMouse(MOUSEEVENTF_WHEEL, POINT{0, 0}, DWORD(step));
 }
 
+void MouseDrag(POINT from, POINT by, int steps) {
+  MouseMove(from);
+  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  Sleep(140);
+  for (int i = 1; i <= steps; ++i)
+    MouseMove(POINT{from.x + by.x * i / steps, from.y + by.y * i / steps});
+  SendMouse(MOUSEEVENTF_LEFTUP);
+  Sleep(240);
+}
+
 POINT CentreOf(HWND w) {
   RECT r{};
   GetWindowRect(w, &r);

@@ -134,6 +134,8 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs);
 void MouseMove(POINT screen);
 void MouseClick(POINT screen);
 void MouseWheel(POINT screen, int notches);  // positive: away from the user (up)
+// Presses the left button at from, moves by `by` in equal steps, releases.
+void MouseDrag(POINT from, POINT by, int steps);
 // Centre of a window on the screen.
 POINT CentreOf(HWND w);
 // Polls (without pumping: for a thread other than the window's) until done().
