@@ -76,6 +76,8 @@ case $case_name in
     if e2e_drive_to_list && e2e_drive_install "$row"; then
       if e2e_wait_window TAppmbox shown 60; then
         dialog=$R_TOP
+        dialog_probe=$(e2e_probe TAppmbox Tvorel)
+        printf '%s\n' "$dialog_probe" >"$R_DIR/dialog-probe.txt"
         e2e_shot 04-failure-dialog
         e2e_step "failure dialog" "shown (screenshot 04-failure-dialog.png)"
         IFS=, read -r l t r b <<<"$(e2e_field "$dialog" rect)"
@@ -322,6 +324,13 @@ PY
     [ -n "${dialog:-}" ] || fail "no message dialog (TAppmbox)"
     IFS=, read -r l t r b <<<"$(e2e_field "${dialog:-}" rect)"
     [ $((r - l))x$((b - t)) = 521x278 ] 2>/dev/null || fail "the dialog is not 521x278: ${dialog:-}"
+    # Centred on the main window; OK offered, Cancel not.
+    IFS=, read -r ml mt mr mb <<<"$(e2e_field "$(grep -m1 '^top .* class=Tvorel ' <<<"${dialog_probe:-}")" rect)"
+    [ -n "${ml:-}" ] && [ $(((l + r) - (ml + mr))) -ge -2 ] && [ $(((l + r) - (ml + mr))) -le 2 ] &&
+      [ $(((t + b) - (mt + mb))) -ge -2 ] && [ $(((t + b) - (mt + mb))) -le 2 ] ||
+      fail "the dialog ($l,$t,$r,$b) is not centred on the main window (${ml:-?},${mt:-?},${mr:-?},${mb:-?})"
+    grep -q '^  child .* visible=1 .* text=Btn_Ok$' <<<"${dialog_probe:-}" || fail "the dialog shows no OK button"
+    grep -q '^  child .* visible=0 .* text=Btn_Exit$' <<<"${dialog_probe:-}" || fail "the dialog offers Cancel (Btn_Exit shown) or has none"
     e2e_dialog_text_check "$R_DIR/04-failure-dialog.png" "${dialog:-}" "提示：下载失败，请关闭程序后重试！" ||
       fail "the dialog does not show 提示：下载失败，请关闭程序后重试！ ($R_OCR)"
     nothing_on_c
