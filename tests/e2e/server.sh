@@ -11,7 +11,7 @@
 #
 # More base URLs serve the same files differently: S_URL_PACED sends each
 # connection at most 256 KiB a second (a download takes a few seconds, long
-# enough to see its page), S_URL_SLOW at most E2E_SLOW_RATE (default 32k), so
+# enough to see its page), S_URL_SLOW at most E2E_SLOW_RATE (default 16k), so
 # a run can act while a download is going on; S_URL_GONE answers 404 for
 # every file.
 # S_ACCESS is nginx's access log: which files the program asked for.
@@ -88,7 +88,7 @@ http {
     }
     location /slow/a/ {
       alias $S_DIR/www/a/;
-      limit_rate ${E2E_SLOW_RATE:-32k};
+      limit_rate ${E2E_SLOW_RATE:-16k};
     }
     location /gone/a/ { return 404; }
   }
