@@ -318,11 +318,11 @@ bool Tvorel::OnFormMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
   switch (msg) {
     case WM_SYSCOMMAND:
       // Minimise and close commands hide the window to the tray; the program
-      // keeps running. Minimising goes through the application window as
-      // well, so that a second start of the program restores this one.
+      // keeps running. The application window is minimised meanwhile, so
+      // that a second start of the program restores this one.
       if ((wp & 0xFFF0) == SC_MINIMIZE || (wp & 0xFFF0) == SC_CLOSE) {
         ShowWindow(form_.Handle(), SW_HIDE);
-        if ((wp & 0xFFF0) == SC_MINIMIZE) ShowWindow(App().Handle(), SW_MINIMIZE);
+        ShowWindow(App().Handle(), SW_MINIMIZE);
         result = 0;
         return true;
       }

@@ -48,40 +48,46 @@ TEST(LumoraExe, WritesTheStartHeaderInGbkWithCrLf) {
 }
 
 TEST(LumoraExe, SecondStartRaisesTheRunningInstanceAndEnds) {
-  Started first = StartLumora();
-  ASSERT_TRUE(first.ok);
-  HWND firstWindow = WaitForMainWindow(first.pi.dwProcessId, true, 30000);
-  ASSERT_NE(firstWindow, nullptr);
-  // Minimise the running instance: the second start must restore it.
-  SendMessageW(firstWindow, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-  for (int i = 0; i < 50 && IsWindowVisible(firstWindow); ++i) Sleep(100);
-  EXPECT_FALSE(IsWindowVisible(firstWindow));
+  // The running instance hidden to the tray by the minimise command and by
+  // the close command: either way the second start must bring it back.
+  for (WPARAM command : {WPARAM(SC_MINIMIZE), WPARAM(SC_CLOSE)}) {
+    SCOPED_TRACE(command == SC_MINIMIZE ? "hidden by SC_MINIMIZE" : "hidden by SC_CLOSE");
+    Started first = StartLumora();
+    ASSERT_TRUE(first.ok);
+    HWND firstWindow = WaitForMainWindow(first.pi.dwProcessId, true, 30000);
+    ASSERT_NE(firstWindow, nullptr);
+    SendMessageW(firstWindow, WM_SYSCOMMAND, command, 0);
+    for (int i = 0; i < 50 && IsWindowVisible(firstWindow); ++i) Sleep(100);
+    EXPECT_FALSE(IsWindowVisible(firstWindow));
+    EXPECT_EQ(WaitForSingleObject(first.pi.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT))
+        << "hiding ended the program";
 
-  long long before = FileSize(RunLogPath());
-  Started second = StartLumora();
-  ASSERT_TRUE(second.ok);
-  bool sawSecondVisible = false;
-  DWORD wait = WAIT_TIMEOUT;
-  for (int i = 0; i < 300 && wait == WAIT_TIMEOUT; ++i) {
-    if (FindMainWindow(second.pi.dwProcessId, true)) sawSecondVisible = true;
-    wait = WaitForSingleObject(second.pi.hProcess, 100);
+    long long before = FileSize(RunLogPath());
+    Started second = StartLumora();
+    ASSERT_TRUE(second.ok);
+    bool sawSecondVisible = false;
+    DWORD wait = WAIT_TIMEOUT;
+    for (int i = 0; i < 300 && wait == WAIT_TIMEOUT; ++i) {
+      if (FindMainWindow(second.pi.dwProcessId, true)) sawSecondVisible = true;
+      wait = WaitForSingleObject(second.pi.hProcess, 100);
+    }
+    EXPECT_EQ(wait, WAIT_OBJECT_0) << "the second instance did not end";
+    EXPECT_FALSE(sawSecondVisible) << "the second instance showed its main window";
+    DWORD code = 1;
+    GetExitCodeProcess(second.pi.hProcess, &code);
+    EXPECT_EQ(code, 0u);
+    CloseHandle(second.pi.hThread);
+    CloseHandle(second.pi.hProcess);
+
+    // The first goes on, restored, and the second wrote its own Begin block.
+    EXPECT_EQ(WaitForSingleObject(first.pi.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    for (int i = 0; i < 50 && !IsWindowVisible(firstWindow); ++i) Sleep(100);
+    EXPECT_TRUE(IsWindowVisible(firstWindow)) << "the running instance was not restored";
+    std::string log = Tail(ReadAll(RunLogPath()), before);
+    EXPECT_EQ(Count(log, " Begin\r\n"), 1) << log;
+    EXPECT_EQ(Count(log, "========================= Start ========================="), 1);
+    CloseLumora(first);
   }
-  EXPECT_EQ(wait, WAIT_OBJECT_0) << "the second instance did not end";
-  EXPECT_FALSE(sawSecondVisible) << "the second instance showed its main window";
-  DWORD code = 1;
-  GetExitCodeProcess(second.pi.hProcess, &code);
-  EXPECT_EQ(code, 0u);
-  CloseHandle(second.pi.hThread);
-  CloseHandle(second.pi.hProcess);
-
-  // The first goes on, restored, and the second wrote its own Begin block.
-  EXPECT_EQ(WaitForSingleObject(first.pi.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
-  for (int i = 0; i < 50 && !IsWindowVisible(firstWindow); ++i) Sleep(100);
-  EXPECT_TRUE(IsWindowVisible(firstWindow)) << "the running instance was not restored";
-  std::string log = Tail(ReadAll(RunLogPath()), before);
-  EXPECT_EQ(Count(log, " Begin\r\n"), 1) << log;
-  EXPECT_EQ(Count(log, "========================= Start ========================="), 1);
-  CloseLumora(first);
 }
 
 TEST(LumoraExe, StartsNormallyAfterThePreviousInstanceEnded) {
