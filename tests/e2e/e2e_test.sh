@@ -218,6 +218,11 @@ nothing_on_c() {  # no boot change: no loader, command file, store entry or boot
   [ -s "$R_RESTART" ] && fail "a restart was recorded: $(cat "$R_RESTART")"
 }
 shot() { [ -s "$R_DIR/$1.png" ] || fail "no screenshot $1.png"; }
+work_folder_removed() {  # a program that ended by itself removed its work folder (%temp%\~S + 6 letters)
+  local left
+  left=$(awk -F'\t' '$1 == "new" && $2 == "d" && $4 ~ /\\~S[A-Za-z][A-Za-z][A-Za-z][A-Za-z][A-Za-z][A-Za-z]$/ {print $4}' "$changes" 2>/dev/null)
+  [ -z "$left" ] || fail "the work folder is left behind: $left"
+}
 
 case $case_name in
   ghost-* | uefi-*)
@@ -334,6 +339,7 @@ PY
     e2e_dialog_text_check "$R_DIR/04-failure-dialog.png" "${dialog:-}" "提示：下载失败，请关闭程序后重试！" ||
       fail "the dialog does not show 提示：下载失败，请关闭程序后重试！ ($R_OCR)"
     nothing_on_c
+    work_folder_removed
     shot 03-download
     ;;
   second-instance)
@@ -347,6 +353,7 @@ PY
     [ "$(grep -cE '^.{19} Begin$' <<<"$log")" = 2 ] || fail "not two Begin blocks (first and second start) in the log"
     [ "$(grep -cF '开始下载' <<<"$log")" = 1 ] || fail "not exactly one download started"
     nothing_on_c
+    work_folder_removed
     shot 04-minimised; shot 05-raised
     ;;
   tray-quit)
@@ -354,6 +361,7 @@ PY
     has_text "下载成功" && fail "the download was not cut short (下载成功)"
     ! cmp -s "$M_DDIR/ZqGhost/$image" "$S_DIR/www/a/$image" || fail "the image arrived whole: the quit was not during the download"
     nothing_on_c
+    work_folder_removed
     shot 04-tray-menu
     ;;
 esac
