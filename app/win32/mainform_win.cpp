@@ -353,10 +353,18 @@ void Tvorel::Sb_SyslistMouseWheel(int delta) {
   if (delta > 0) logic_.Sb_SyslistMouseWheelUp();
 }
 
-void Tvorel::ShowPage(int index) { pageMf_.SetActivePage(index); }
+// The workflow may go on without dispatching messages after a page or a
+// banner changes (the boot preparation on Windows XP waits for nothing), so
+// both are painted at once rather than on the next turn of the message loop.
+void Tvorel::ShowPage(int index) {
+  pageMf_.SetActivePage(index);
+  RedrawWindow(pageMf_.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
 
 void Tvorel::SetBannerVisible(int banner, bool visible) {
-  if (banner >= 1 && banner <= 4) banners_[banner - 1].SetVisible(visible);
+  if (banner < 1 || banner > 4) return;
+  banners_[banner - 1].SetVisible(visible);
+  RedrawWindow(form_.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 void Tvorel::SetCaption(const std::string& control, const std::string& text) {

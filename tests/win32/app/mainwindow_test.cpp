@@ -257,6 +257,44 @@ TEST_F(MainWindowTest, PaintsItsPicturesAndTheHotFrameUnderTheMouse) {
   ReleaseDC(form, dc);
 }
 
+// The first pixel of an image that is opaque and not white, or {-1, -1}.
+POINT OpaquePixel(const lum::TZeDaraImage& img) {
+  for (int y = 0; y < img.height; ++y)
+    for (int x = 0; x < img.width; ++x) {
+      std::uint32_t p = img.At(x, y);
+      if ((p >> 24) == 0xFF && (p & 0xFFFFFF) != 0xFFFFFF && (p & 0xFFFFFF) != 0) return POINT{x, y};
+    }
+  return POINT{-1, -1};
+}
+
+TEST_F(MainWindowTest, PagesAndBannersPaintAtOnceWithoutTheMessageLoop) {
+  MainWindow w(machine_, DownloadScript::Succeed);
+  HWND form = w.form().Handle();
+  struct Probe {
+    const char* image;
+    int page, banner;  // what to show
+    int left, top;     // where the image lies in the window
+  };
+  const Probe probes[] = {{"Jxrun", 3, 4, 32 + 343, 152 + 80},
+                          {"Banner_4", 3, 4, 55, 80},
+                          {"JXend", 4, 4, 32 + 335, 152 + 88}};
+  for (const Probe& pr : probes) {
+    SCOPED_TRACE(pr.image);
+    const lum::TZeDaraImage* img = lum::ZeDaraResManager().GetImageByName(pr.image);
+    ASSERT_NE(img, nullptr);
+    POINT at = OpaquePixel(*img);
+    ASSERT_GE(at.x, 0);
+    std::uint32_t px = img->At(at.x, at.y);
+    // No message is dispatched between the change and the reading.
+    w.form().ShowPage(pr.page);
+    w.form().SetBannerVisible(pr.banner, true);
+    HDC dc = GetDC(form);
+    EXPECT_EQ(GetPixel(dc, pr.left + at.x, pr.top + at.y),
+              RGB((px >> 16) & 0xFF, (px >> 8) & 0xFF, px & 0xFF));
+    ReleaseDC(form, dc);
+  }
+}
+
 // Runs script on a thread of its own while this thread dispatches the
 // window's messages, until the script ends and then the program has ended
 // or untilEnd is false.
