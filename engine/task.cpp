@@ -262,11 +262,16 @@ void Task::Backoff(int failures) {
   stopCv_.wait_for(lk, wait, [this] { return CancelRequested(); });
 }
 
+// The speed window starts when the transfer starts, so the first query
+// already reports the rate since then instead of nothing.
+void Task::RestartSpeedWindow() {
+  std::lock_guard g(speedMu_);
+  samples_.clear();
+  samples_.emplace_back(std::chrono::steady_clock::now(), received_.load());
+}
+
 void Task::Run() {
-  {
-    std::lock_guard g(speedMu_);
-    samples_.clear();
-  }
+  RestartSpeedWindow();
   TransferState saved;
   bool resume = false;
   if (files_->Exists(TempPath())) {
@@ -308,8 +313,7 @@ void Task::Run() {
       files_->Remove(CfgPath());
       resume = false;
       cancel_ = false;
-      std::lock_guard g(speedMu_);
-      samples_.clear();
+      RestartSpeedWindow();
       continue;
     }
     if (stopRequested_ && failCode_ == 0) {

@@ -92,6 +92,7 @@ class Task {
   std::mutex stopMu_;
   std::condition_variable stopCv_;
 
+  void RestartSpeedWindow();
   std::mutex speedMu_;
   std::deque<std::pair<std::chrono::steady_clock::time_point, std::int64_t>> samples_;
 };

@@ -261,6 +261,19 @@ TEST_F(EngineDownload, ADataFileShorterThanItsStateIsFetchedAgain) {
   EXPECT_EQ(Sha256File(Out(name)), Sha256File(root_ + "/srv/" + name));
 }
 
+TEST_F(EngineDownload, TheFirstQueryAlreadyReportsTheSpeedSinceTheStart) {
+  std::string data = RandomBytes(16 << 20, 31);  // several seconds at this pace
+  std::string name = Serve(data);
+  std::uint32_t id = engine_->CreateTask({server_->Url(name, "slow=100"), root_ + "/out/", name});
+  ASSERT_TRUE(engine_->StartTask(id));
+  std::this_thread::sleep_for(600ms);
+  auto first = engine_->Query(id);
+  ASSERT_GT(first->received, 0);
+  EXPECT_GT(first->speed, 0) << "a download under way showed no speed on its first query (status "
+                             << first->status << ", " << first->received << " bytes)";
+  ASSERT_TRUE(engine_->StopTask(id));
+}
+
 TEST_F(EngineDownload, SpeedLimitHoldsTheRateDown) {
   std::string name = Serve(RandomBytes(3 << 20, 41));
   engine_->SetSpeedLimit(1 << 20);
