@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "boot/ghost_boot.h"
+#include "tests/host/boot/chain_commands.h"
 #include "tests/host/boot/test_support.h"
 #include "tests/host/bootchain/boot_sim.h"
 
@@ -119,15 +120,7 @@ TEST_F(GhostPath, WindowsXpSecondRunRefreshesBootIn) {
   EXPECT_EQ(s.m.Attributes("C:\\wvldr"), 0x07u);
 }
 
-const Lines kGhostEditor = {
-    std::string(kCarriedEditor) + " /export C:\\Boot\\BCD_",
-    std::string(kCarriedEditor) + " /create " G " /d \"Lumora\" /application bootsector",
-    std::string(kCarriedEditor) + " /set " G " path \\wvldr.mbr",
-    std::string(kCarriedEditor) + " /displayorder " G " /addlast",
-    std::string(kCarriedEditor) + " /timeout 3",
-    std::string(kCarriedEditor) + " /default " G,
-    std::string(kCarriedEditor) + " /set " G " device partition=C:",
-};
+const Lines kGhostEditor = WithEditor(kCarriedEditor, kGhostCommands);
 
 const char kStoreAfterGhostEntry[] =
     "\xEF\xBB\xBF; Lumora boot store (text)\r\n"

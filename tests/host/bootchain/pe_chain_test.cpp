@@ -6,6 +6,7 @@
 #include "boot/bcd_editor.h"
 #include "boot/pe_boot.h"
 #include "inspect/volumes.h"
+#include "tests/host/boot/chain_commands.h"
 #include "tests/host/boot/test_support.h"
 #include "tests/host/bootchain/boot_sim.h"
 
@@ -17,14 +18,7 @@ using Lines = std::vector<std::string>;
 #define G "{B3CA8E0F-B903-4D4D-BB12-69359F196E93}"
 
 // The six commands of the boot-sector entry, after the export.
-Lines BiosEntryLines(const std::string& b) {
-  return {b + " /create " G " /d \"Lumora\" /application bootsector",
-          b + " /set " G " path \\KRPPE.MBR",
-          b + " /displayorder " G " /addlast",
-          b + " /timeout 3",
-          b + " /set " G " device boot",
-          b + " /default " G};
-}
+Lines BiosEntryLines(const std::string& b) { return WithEditor(b, kBiosPeCommands, 1); }
 
 const char kBootIniAfter[] =
     "[boot loader]\r\n"

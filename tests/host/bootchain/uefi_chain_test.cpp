@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "boot/pe_boot.h"
+#include "tests/host/boot/chain_commands.h"
 #include "tests/host/boot/test_support.h"
 #include "tests/host/bootchain/boot_sim.h"
 
@@ -15,30 +16,7 @@ using Lines = std::vector<std::string>;
 #define G "{B3CA8E0F-B903-4D4D-BB12-69359F196E93}"
 #define RD "ramdisk=[C:]\\boot\\KRP8PE6L.WIM,{ffffffff-8d96-11de-8e71-ffffffffffff}"
 
-Lines UefiLines(const std::string& b) {
-  Lines args = {
-      " /export C:\\EFI\\Microsoft\\Boot\\BCD_JP",
-      " /create " G " /d \"Lumora\" /device",
-      " /create " G " /d \"Lumora\" /application osloader",
-      " /set " G " ramdisksdidevice partition=C:",
-      " /set " G " ramdisksdipath \\boot\\boot.sdi",
-      " /set " G " device                  " RD,
-      " /set " G " path                    \\windows\\system32\\boot\\winload.efi",
-      " /set " G " description             Lumora",
-      " /set " G " locale                  zh-CN",
-      " /set " G " inherit                 {bootloadersettings}",
-      " /set " G " osdevice                " RD,
-      " /set " G " systemroot              \\windows",
-      " /set " G " detecthal               Yes",
-      " /set " G " winpe                   Yes",
-      " /displayorder " G " /addlast",
-      " /timeout 3",
-      " /default " G,
-      " /set " G " testsigning on",
-  };
-  for (std::string& a : args) a = b + a;
-  return args;
-}
+Lines UefiLines(const std::string& b) { return WithEditor(b, kUefiCommands); }
 
 const char kExtraction[] =
     "cmd /c C:\\Windows\\temp\\krpiso.krp  -silent -in C:\\BOOT\\KRP8PE6F.ISO -get /BOOT/KRP8PE6L.WIM "

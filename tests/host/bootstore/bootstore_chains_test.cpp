@@ -3,6 +3,7 @@
 // second run changes nothing; the rollback brings back the store from before.
 #include <gtest/gtest.h>
 
+#include "tests/host/boot/chain_commands.h"
 #include "tests/host/bootstore/fake_store_files.h"
 #include "tools/bootstore/boot_store.h"
 #include "tools/bootstore/bootstore_tool.h"
@@ -14,48 +15,9 @@ namespace {
 #define RD "ramdisk=[C:]\\boot\\KRP8PE6L.WIM,{ffffffff-8d96-11de-8e71-ffffffffffff}"
 #define HEAD "\xEF\xBB\xBF; Lumora boot store (text)\r\n"
 
-// The argument texts after the editor's path, byte for byte as the chains
-// build them (S = C:, title Lumora).
-const std::vector<std::string> kBiosPe = {
-    " /export C:\\Boot\\BCD_JP",
-    " /create " G " /d \"Lumora\" /application bootsector",
-    " /set " G " path \\KRPPE.MBR",
-    " /displayorder " G " /addlast",
-    " /timeout 3",
-    " /set " G " device boot",
-    " /default " G,
-};
-
-const std::vector<std::string> kUefi = {
-    " /export C:\\EFI\\Microsoft\\Boot\\BCD_JP",
-    " /create " G " /d \"Lumora\" /device",
-    " /create " G " /d \"Lumora\" /application osloader",
-    " /set " G " ramdisksdidevice partition=C:",
-    " /set " G " ramdisksdipath \\boot\\boot.sdi",
-    " /set " G " device                  " RD,
-    " /set " G " path                    \\windows\\system32\\boot\\winload.efi",
-    " /set " G " description             Lumora",
-    " /set " G " locale                  zh-CN",
-    " /set " G " inherit                 {bootloadersettings}",
-    " /set " G " osdevice                " RD,
-    " /set " G " systemroot              \\windows",
-    " /set " G " detecthal               Yes",
-    " /set " G " winpe                   Yes",
-    " /displayorder " G " /addlast",
-    " /timeout 3",
-    " /default " G,
-    " /set " G " testsigning on",
-};
-
-const std::vector<std::string> kGhost = {
-    " /export C:\\Boot\\BCD_",
-    " /create " G " /d \"Lumora\" /application bootsector",
-    " /set " G " path \\wvldr.mbr",
-    " /displayorder " G " /addlast",
-    " /timeout 3",
-    " /default " G,
-    " /set " G " device partition=C:",
-};
+using test::kBiosPeCommands;
+using test::kGhostCommands;
+using test::kUefiCommands;
 
 const char kManagerAfter[] =
     "\r\n[{bootmgr}]\r\napplication=bootmgr\r\ndisplayorder=" G "\r\ntimeout=3\r\ndefault=" G "\r\n";
@@ -68,14 +30,14 @@ struct Chain {
 };
 
 const Chain kChains[] = {
-    {"BiosPe", &kBiosPe, "C:\\Boot\\BCD_JP",
+    {"BiosPe", &kBiosPeCommands, "C:\\Boot\\BCD_JP",
      "\r\n[" G "]\r\napplication=bootsector\r\ndescription=Lumora\r\npath=\\KRPPE.MBR\r\ndevice=boot\r\n"},
-    {"Uefi", &kUefi, "C:\\EFI\\Microsoft\\Boot\\BCD_JP",
+    {"Uefi", &kUefiCommands, "C:\\EFI\\Microsoft\\Boot\\BCD_JP",
      "\r\n[" G "]\r\napplication=osloader\r\ndeviceoptions=yes\r\ndescription=Lumora\r\n"
      "ramdisksdidevice=partition=C:\r\nramdisksdipath=\\boot\\boot.sdi\r\ndevice=" RD "\r\n"
      "path=\\windows\\system32\\boot\\winload.efi\r\nlocale=zh-CN\r\ninherit={bootloadersettings}\r\n"
      "osdevice=" RD "\r\nsystemroot=\\windows\r\ndetecthal=Yes\r\nwinpe=Yes\r\ntestsigning=Yes\r\n"},
-    {"Ghost", &kGhost, "C:\\Boot\\BCD_",
+    {"Ghost", &kGhostCommands, "C:\\Boot\\BCD_",
      "\r\n[" G "]\r\napplication=bootsector\r\ndescription=Lumora\r\npath=\\wvldr.mbr\r\ndevice=partition=C:\r\n"},
 };
 
@@ -150,7 +112,7 @@ INSTANTIATE_TEST_SUITE_P(BootChains, Chains, ::testing::ValuesIn(kChains),
 // The padded element texts line every value up in one column: one blank, the
 // name, blanks to a width of 24.
 TEST(ChainCommands, PaddedElementsLineUp) {
-  for (const std::string& cmd : kUefi) {
+  for (const std::string& cmd : kUefiCommands) {
     std::string prefix = " /set " G " ";
     if (cmd.rfind(prefix, 0) != 0 || cmd.find("        ") == std::string::npos) continue;
     std::size_t value = cmd.find_first_not_of(' ', cmd.find(' ', prefix.size()));
