@@ -69,7 +69,7 @@ constexpr int kDownLabelHeight = 16;
 }  // namespace
 
 Tvorel::Tvorel(Platform& p, const InstallStepsFactory& makeSteps)
-    : p_(p), steps_(makeSteps(*this)), logic_(p, *this, *steps_) {}
+    : steps_(makeSteps(*this)), logic_(p, *this, *steps_) {}
 
 Tvorel::~Tvorel() {
   if (created_) {
@@ -409,7 +409,6 @@ void Tvorel::CreateListControl(const ListControl& c) {
   if (!w) return;
   Name(*w, c.name);
   rows_[c.name] = std::move(w);
-  sbSyslist_.UpdateRange();
 }
 
 void Tvorel::FreeListControl(const std::string& name) {
@@ -417,7 +416,6 @@ void Tvorel::FreeListControl(const std::string& name) {
   if (it == rows_.end()) return;
   named_.erase(name);
   rows_.erase(it);
-  sbSyslist_.UpdateRange();
 }
 
 int Tvorel::ShowAppmbox(const std::string& text, bool showCancel) {

@@ -121,7 +121,6 @@ class Tvorel final : public IMainView {
   std::map<std::string, std::unique_ptr<SkinWindow>> rows_;
   std::map<std::string, SkinWindow*> named_;
 
-  Platform& p_;
   std::unique_ptr<IInstallSteps> steps_;
   lum::MainForm logic_;
   bool created_ = false;

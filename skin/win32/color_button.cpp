@@ -1,7 +1,5 @@
 #include "skin/win32/color_button.h"
 
-#include <windowsx.h>
-
 namespace lum::win {
 
 bool TZeDaraColorButton::Create(HWND parent, const ColorButtonArgs& args) {
@@ -25,26 +23,11 @@ void TZeDaraColorButton::Paint(const Surface& s) {
 }
 
 bool TZeDaraColorButton::HandleMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
-  switch (msg) {
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-      mouseDown_ = true;
-      SetCapture(Handle());
-      result = 0;
-      return true;
-    case WM_LBUTTONUP: {
-      bool wasDown = mouseDown_;
-      mouseDown_ = false;
-      if (GetCapture() == Handle()) ReleaseCapture();
-      RECT rc{};
-      GetClientRect(Handle(), &rc);
-      POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-      if (wasDown && PtInRect(&rc, pt) && Enabled() && args_.onClick) args_.onClick();
-      result = 0;
-      return true;
-    }
-  }
-  return false;
+  const ClickStep step = TrackClick(msg, lp);
+  if (step == ClickStep::Clicked && Enabled() && args_.onClick) args_.onClick();
+  if (step == ClickStep::None || step == ClickStep::Dropped) return false;
+  result = 0;
+  return true;
 }
 
 }  // namespace lum::win

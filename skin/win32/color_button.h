@@ -33,7 +33,6 @@ class TZeDaraColorButton : public SkinWindow {
  private:
   ColorButtonArgs args_;
   SkinFont font_;
-  bool mouseDown_ = false;
 };
 
 }  // namespace lum::win

@@ -5,6 +5,16 @@
 
 namespace lum::win {
 
+namespace {
+
+// Posted to the box itself: bring the range up to date.
+UINT RangeMessage() {
+  static const UINT msg = RegisterWindowMessageW(L"LumoraSkinScrollBoxRange");
+  return msg;
+}
+
+}  // namespace
+
 bool TZeDaraScrollBox::Create(HWND parent, const ScrollBoxArgs& args) {
   args_ = args;
   SetTransparent(true);
@@ -32,6 +42,7 @@ int TZeDaraScrollBox::ClientHeight() const {
 }
 
 void TZeDaraScrollBox::UpdateRange() {
+  rangePending_ = false;
   // Content extent: the lowest bottom edge of the controls, in content rows.
   int extent = 0;
   for (HWND c = GetWindow(Handle(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
@@ -51,6 +62,7 @@ void TZeDaraScrollBox::UpdateRange() {
 }
 
 void TZeDaraScrollBox::ScrollTo(int position) {
+  if (rangePending_) UpdateRange();
   int maxPos = std::max(0, content_ - ClientHeight());
   position = std::clamp(position, 0, maxPos);
   int delta = position_ - position;
@@ -75,6 +87,18 @@ void TZeDaraScrollBox::ScrollTo(int position) {
 }
 
 bool TZeDaraScrollBox::HandleMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+  if (msg == WM_PARENTNOTIFY && (LOWORD(wp) == WM_CREATE || LOWORD(wp) == WM_DESTROY)) {
+    if (!rangePending_) {
+      rangePending_ = true;
+      PostMessageW(Handle(), RangeMessage(), 0, 0);
+    }
+    return false;
+  }
+  if (msg == RangeMessage()) {
+    if (rangePending_) UpdateRange();
+    result = 0;
+    return true;
+  }
   if (msg == WantsWheelMessage()) {
     result = 1;
     return true;

@@ -29,8 +29,9 @@ struct ScrollBoxArgs {
 class TZeDaraScrollBox : public SkinWindow {
  public:
   bool Create(HWND parent, const ScrollBoxArgs& args);
-  // Reads the extent of the controls again (call after adding or removing
-  // rows); keeps the position where it can.
+  // Reads the extent of the controls again; keeps the position where it
+  // can. The box does this by itself once after controls were added or
+  // removed (one posted update for a whole batch); a call has it at once.
   void UpdateRange();
   // Scrolls so that content row `position` is at the top (clamped).
   void ScrollTo(int position);
@@ -48,6 +49,7 @@ class TZeDaraScrollBox : public SkinWindow {
   int position_ = 0;
   int content_ = 0;
   int wheelRemainder_ = 0;
+  bool rangePending_ = false;  // controls came or went since the last update
 };
 
 }  // namespace lum::win

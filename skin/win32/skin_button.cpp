@@ -1,7 +1,5 @@
 #include "skin/win32/skin_button.h"
 
-#include <windowsx.h>
-
 #include "skin/stretch.h"
 
 namespace lum::win {
@@ -30,7 +28,7 @@ ButtonFrame TZeDaraButton::CurrentFrame() const {
   ButtonState st;
   st.enabled = Enabled();
   st.mouseOver = MouseOver();
-  st.mouseDown = mouseDown_;
+  st.mouseDown = ClickHeld();
   st.down = down_;
   return PickButtonFrame(pictures_, st);
 }
@@ -61,34 +59,12 @@ void TZeDaraButton::Paint(const Surface& s) {
 }
 
 bool TZeDaraButton::HandleMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
-  switch (msg) {
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-      mouseDown_ = true;
-      SetCapture(Handle());
-      Invalidate();
-      result = 0;
-      return true;
-    case WM_LBUTTONUP: {
-      bool wasDown = mouseDown_;
-      mouseDown_ = false;
-      if (GetCapture() == Handle()) ReleaseCapture();
-      Invalidate();
-      RECT rc{};
-      GetClientRect(Handle(), &rc);
-      POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-      if (wasDown && PtInRect(&rc, pt) && Enabled() && args_.onClick) args_.onClick();
-      result = 0;
-      return true;
-    }
-    case WM_CAPTURECHANGED:
-      if (mouseDown_ && reinterpret_cast<HWND>(lp) != Handle()) {
-        mouseDown_ = false;
-        Invalidate();
-      }
-      return false;
-  }
-  return false;
+  const ClickStep step = TrackClick(msg, lp);
+  if (step == ClickStep::None) return false;
+  Invalidate();  // the frame follows the press
+  if (step == ClickStep::Clicked && Enabled() && args_.onClick) args_.onClick();
+  result = 0;
+  return step != ClickStep::Dropped;  // a capture change goes on to the default
 }
 
 }  // namespace lum::win

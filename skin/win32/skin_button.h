@@ -46,7 +46,6 @@ class TZeDaraButton : public SkinWindow {
   ButtonArgs args_;
   TPngPictures pictures_;
   SkinFont font_;
-  bool mouseDown_ = false;
   bool down_ = false;
 };
 

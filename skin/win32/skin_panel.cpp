@@ -1,7 +1,5 @@
 #include "skin/win32/skin_panel.h"
 
-#include <windowsx.h>
-
 #include "skin/image_store.h"
 
 namespace lum::win {
@@ -31,25 +29,11 @@ void TZeDaraPanel::Paint(const Surface& s) {
 
 bool TZeDaraPanel::HandleMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
   if (!args_.onClick) return false;
-  switch (msg) {
-    case WM_LBUTTONDOWN:
-      mouseDown_ = true;
-      SetCapture(Handle());
-      result = 0;
-      return true;
-    case WM_LBUTTONUP: {
-      bool wasDown = mouseDown_;
-      mouseDown_ = false;
-      if (GetCapture() == Handle()) ReleaseCapture();
-      RECT rc{};
-      GetClientRect(Handle(), &rc);
-      POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-      if (wasDown && PtInRect(&rc, pt)) args_.onClick();
-      result = 0;
-      return true;
-    }
-  }
-  return false;
+  const ClickStep step = TrackClick(msg, lp);
+  if (step == ClickStep::Clicked) args_.onClick();
+  if (step == ClickStep::None || step == ClickStep::Dropped) return false;
+  result = 0;
+  return true;
 }
 
 }  // namespace lum::win

@@ -27,7 +27,6 @@ class TZeDaraPanel : public SkinWindow {
 
  private:
   PanelArgs args_;
-  bool mouseDown_ = false;
 };
 
 }  // namespace lum::win

@@ -140,6 +140,32 @@ LRESULT SkinWindow::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
 
 bool SkinWindow::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
+SkinWindow::ClickStep SkinWindow::TrackClick(UINT msg, LPARAM lp) {
+  switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      clickHeld_ = true;
+      SetCapture(hwnd_);
+      return ClickStep::Pressed;
+    case WM_LBUTTONUP: {
+      const bool held = clickHeld_;
+      clickHeld_ = false;
+      if (GetCapture() == hwnd_) ReleaseCapture();
+      RECT rc{};
+      GetClientRect(hwnd_, &rc);
+      POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+      return held && PtInRect(&rc, pt) ? ClickStep::Clicked : ClickStep::Released;
+    }
+    case WM_CAPTURECHANGED:
+      if (clickHeld_ && reinterpret_cast<HWND>(lp) != hwnd_) {
+        clickHeld_ = false;
+        return ClickStep::Dropped;
+      }
+      return ClickStep::None;
+  }
+  return ClickStep::None;
+}
+
 void SkinWindow::Paint(const Surface&) {}
 
 void SkinWindow::TrackMouse() {

@@ -84,6 +84,15 @@ class SkinWindow {
   void SetBackgroundColor(COLORREF colour) { background_ = colour; }
   bool MouseOver() const { return mouseOver_; }
 
+  // What a mouse message did to a click on this window. A left press (also
+  // the second press of a double click) captures the mouse; its release
+  // ends the capture and is a click when it happens over the window; losing
+  // the capture meanwhile drops the press. None for any other message.
+  enum class ClickStep { None, Pressed, Released, Clicked, Dropped };
+  ClickStep TrackClick(UINT msg, LPARAM lp);
+  // A left press on the window is being held.
+  bool ClickHeld() const { return clickHeld_; }
+
   // The window's background and itself, drawn into s (client coordinates).
   void DrawWhole(const Surface& s);
 
@@ -98,6 +107,7 @@ class SkinWindow {
   bool transparent_ = false;
   COLORREF background_ = RGB(255, 255, 255);
   bool mouseOver_ = false;
+  bool clickHeld_ = false;
   std::function<void()> onMouseDown_;
 };
 
