@@ -13,14 +13,16 @@
 #include <memory>
 
 #include "engine/task_records.h"
+#include "engine/win32/xldl_api.h"
 
 using lum::engine::TaskInfo;
 using lum::engine::TaskParams;
 
-using InitFn = BOOL(WINAPI*)();
-using CreateFn = HANDLE(WINAPI*)(TaskParams*);
-using StartFn = BOOL(WINAPI*)(HANDLE);
-using QueryFn = BOOL(WINAPI*)(HANDLE, TaskInfo*);
+// The exports' types, from their declarations.
+using InitFn = decltype(&XL_Init);
+using CreateFn = decltype(&XL_CreateTask);
+using StartFn = decltype(&XL_StartTask);
+using QueryFn = decltype(&XL_QueryTaskInfoEx);
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 5) {

@@ -15,18 +15,20 @@
 #include <string>
 
 #include "engine/task_records.h"
+#include "engine/win32/xldl_api.h"
 
 namespace {
 
 using lum::engine::TaskInfo;
 using lum::engine::TaskParams;
 
-using InitFn = BOOL(WINAPI*)();
-using CreateFn = HANDLE(WINAPI*)(TaskParams*);
-using StartFn = BOOL(WINAPI*)(HANDLE);
-using QueryFn = BOOL(WINAPI*)(HANDLE, TaskInfo*);
-using SizeFn = BOOL(WINAPI*)(const wchar_t*, INT64*);
-using ThunderFn = BOOL(WINAPI*)(const wchar_t*, wchar_t*, INT32);
+// The exports' types, from their declarations.
+using InitFn = decltype(&XL_Init);
+using CreateFn = decltype(&XL_CreateTask);
+using StartFn = decltype(&XL_StartTask);
+using QueryFn = decltype(&XL_QueryTaskInfoEx);
+using SizeFn = decltype(&XL_GetFileSizeWithUrl);
+using ThunderFn = decltype(&XL_ParseThunderPrivateUrl);
 
 std::wstring WinPath(const char* unixPath) {
   std::wstring w = L"Z:";
