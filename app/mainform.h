@@ -48,6 +48,15 @@ class MainForm {
   void Pic_restartClick();      // the finish page's restart picture
   void Timer_CountDownTimer();  // one tick a second on the finish page
 
+  // The program is asked to end from outside: the window's close message
+  // (Task Manager, taskkill) or the end of the session. No question is asked;
+  // as with the tray's exit a running install stops, and on the finish page
+  // the boot stays prepared without the automatic restart.
+  void WMClose();
+  // True: the session may end (the program is already ending).
+  bool WMQueryEndSession();
+  void WMEndSession(bool ending);
+
   MainModel& model() { return m_; }
   const MainModel& model() const { return m_; }
   const ListControlSet& listControls() const { return list_; }
@@ -63,6 +72,7 @@ class MainForm {
   void ShowBanner(int banner, bool visible);
   void Terminate();
   void CloseWindow();
+  void EndOnRequest();
   void Log(const std::string& text);
 
   Platform& p_;

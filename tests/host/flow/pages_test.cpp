@@ -14,14 +14,18 @@ class FlagSteps : public IInstallSteps {
   bool RunDownloads(const std::vector<std::string>&, const std::string&, const std::string&) override {
     return false;
   }
-  bool ExitRequested() override { return exit; }
-  void SetExitRequested(bool set) override { exit = set; }
-  bool PreparePeBoot(const std::string&, const std::string&, const std::string&, std::string&,
-                     bool, const std::string&, const std::string&, const std::string&,
-                     const std::string&) override {
+  bool FetchQuietly(const std::string&, const std::string&, const std::string&,
+                    std::int32_t&) override {
     return false;
   }
-  bool PrepareGhostBoot(const TGhofilesysinfo&, const std::string&, std::string&) override {
+  bool ExitRequested() override { return exit; }
+  void SetExitRequested(bool set) override { exit = set; }
+  bool PreparePeBoot(BootRun&, const std::string&, const std::string&, const std::string&,
+                     std::string&, bool, const std::string&, const std::string&,
+                     const std::string&, const std::string&) override {
+    return false;
+  }
+  bool PrepareGhostBoot(BootRun&, const TGhofilesysinfo&, const std::string&, std::string&) override {
     return false;
   }
   bool exit = false;
@@ -81,6 +85,82 @@ TEST(ClosingRule, TrayExitNeverAsks) {
   EXPECT_TRUE(w.view.dialogs.empty());
   EXPECT_TRUE(w.view.closed);
   EXPECT_TRUE(w.steps.exit);
+}
+
+// The requests to end the program that come from outside: the window's close
+// message (Task Manager, taskkill) and the end of the session.
+struct OutsideRequest {
+  const char* name;
+  void (*send)(MainForm&);
+  bool ends;
+};
+const OutsideRequest kOutsideRequests[] = {
+    {"WM_CLOSE", [](MainForm& f) { f.WMClose(); }, true},
+    {"WM_QUERYENDSESSION", [](MainForm& f) { EXPECT_TRUE(f.WMQueryEndSession()); }, true},
+    {"WM_QUERYENDSESSION, WM_ENDSESSION(true)",
+     [](MainForm& f) {
+       EXPECT_TRUE(f.WMQueryEndSession());
+       f.WMEndSession(true);
+     },
+     true},
+    {"WM_ENDSESSION(true)", [](MainForm& f) { f.WMEndSession(true); }, true},
+    // Another program refused the end of the session: nothing was asked of us.
+    {"WM_ENDSESSION(false)", [](MainForm& f) { f.WMEndSession(false); }, false},
+};
+
+TEST(OutsideEnd, StopsTheInstallAndEndsWithoutAQuestionOnEveryPage) {
+  for (const OutsideRequest& r : kOutsideRequests) {
+    for (int page : {kPageHome, kPageSysList, kPageDownload, kPageInstall}) {
+      SCOPED_TRACE(std::string(r.name) + " on page " + std::to_string(page));
+      Window w;
+      w.GoTo(page);
+      w.view.events.clear();
+      r.send(w.form);
+      EXPECT_TRUE(w.view.dialogs.empty());
+      EXPECT_EQ(w.steps.exit, r.ends);
+      EXPECT_EQ(w.view.terminated, r.ends);
+      EXPECT_EQ(w.form.model().Ending, r.ends);
+      EXPECT_EQ(w.view.page, page);
+    }
+  }
+}
+
+// On the finish page the boot is prepared: an end from outside keeps it and
+// stops the countdown, so the machine is not restarted by a program that is
+// ending.
+TEST(OutsideEnd, OnTheFinishPageStopsTheCountdownAndNeverRestarts) {
+  for (const OutsideRequest& r : kOutsideRequests) {
+    if (!r.ends) continue;
+    SCOPED_TRACE(r.name);
+    Window w;
+    w.GoTo(kPageFinish);
+    w.form.model().RestartSeconds = 10;
+    w.form.model().CountdownRunning = true;
+    w.view.SetCountdownTimer(true);
+    w.form.Timer_CountDownTimer();
+    r.send(w.form);
+    EXPECT_FALSE(w.view.timer);
+    EXPECT_FALSE(w.form.model().CountdownRunning);
+    EXPECT_TRUE(w.view.terminated);
+    EXPECT_TRUE(w.steps.exit);
+    EXPECT_EQ(w.form.model().RestartSeconds, 9);
+    EXPECT_TRUE(w.view.dialogs.empty());
+  }
+}
+
+// The close button ends the program through the window's close message,
+// which comes back to WMClose: asked twice, the end stays one end.
+TEST(OutsideEnd, TheCloseButtonsOwnCloseMessageChangesNothing) {
+  Window w;
+  w.GoTo(kPageDownload);
+  w.view.answers = {kMbOk};
+  w.form.Btn_CloseClick();
+  ASSERT_TRUE(w.view.closed);
+  w.form.WMClose();
+  EXPECT_EQ(w.view.dialogs.size(), 1u);
+  EXPECT_TRUE(w.steps.exit);
+  EXPECT_TRUE(w.view.terminated);
+  EXPECT_EQ(std::count(w.view.events.begin(), w.view.events.end(), "timer off"), 0);
 }
 
 TEST(Pages, ReturnFromTheInstallPageKeepsBanner4) {
