@@ -26,6 +26,19 @@ class DownloadPage : public IDownloadView {
   IMainView& view_;
 };
 
+// A download shown nowhere.
+class HiddenPage : public IDownloadView {
+ public:
+  void SetFileName(const std::string&) override {}
+  void SetSavePath(const std::string&) override {}
+  void SetFileSize(const std::string&) override {}
+  void SetSpeed(const std::string&) override {}
+  void SetReceived(const std::string&) override {}
+  void SetPercent(const std::string&) override {}
+  void SetProgressMax(int) override {}
+  void SetProgressValue(int) override {}
+};
+
 class InstallSteps : public IInstallSteps {
  public:
   InstallSteps(Platform& p, IProfileWriter& ini, IEngineLoader& engine, IMessageWait& wait,
@@ -40,19 +53,25 @@ class InstallSteps : public IInstallSteps {
     DownloadServices services{p_, engine_, wait_};
     return lum::RunDownloads(services, urls, dir, libraryPath, page_);
   }
+  bool FetchQuietly(const std::string& url, const std::string& dir, const std::string& libraryPath,
+                    std::int32_t& failCode) override {
+    DownloadServices services{p_, engine_, wait_};
+    HiddenPage hidden;
+    return lum::RunDownloads(services, {url}, dir, libraryPath, hidden, &failCode);
+  }
   bool ExitRequested() override { return lum::ExitRequested == 1; }
   void SetExitRequested(bool set) override { lum::ExitRequested = set ? 1 : 0; }
 
-  bool PreparePeBoot(const std::string& imagePath, const std::string& arch,
+  bool PreparePeBoot(BootRun& run, const std::string& imagePath, const std::string& arch,
                      const std::string& sysSelector, std::string& error, bool firmwareUefi,
                      const std::string& title, const std::string& wimName,
                      const std::string& productKey, const std::string& imageIndex) override {
-    return lum::PreparePeBoot(p_, ini_, imagePath, arch, sysSelector, error, firmwareUefi, title,
+    return lum::PreparePeBoot(p_, ini_, run, imagePath, arch, sysSelector, error, firmwareUefi, title,
                               wimName, productKey, imageIndex);
   }
-  bool PrepareGhostBoot(const TGhofilesysinfo& info, const std::string& title,
+  bool PrepareGhostBoot(BootRun& run, const TGhofilesysinfo& info, const std::string& title,
                         std::string& error) override {
-    return lum::PrepareGhostBoot(p_, ini_, info, title, error);
+    return lum::PrepareGhostBoot(p_, ini_, run, info, title, error);
   }
 
  private:

@@ -9,6 +9,7 @@
 
 #include "boot/ghost_boot.h"
 #include "boot/profile_writer.h"
+#include "boot/undo_journal.h"
 #include "download/engine_calls.h"
 #include "download/pump_wait.h"
 #include "platform/platform.h"
@@ -27,16 +28,22 @@ class IInstallSteps {
   // showing progress on the download page. True when the last URL was fetched.
   virtual bool RunDownloads(const std::vector<std::string>& urls, const std::string& dir,
                             const std::string& libraryPath) = 0;
+  // Fetches one small file (the server's digest list) into dir without
+  // showing it on the download page. failCode tells why it failed: an HTTP
+  // status from 100 up (404: not published), an engine code otherwise.
+  virtual bool FetchQuietly(const std::string& url, const std::string& dir,
+                            const std::string& libraryPath, std::int32_t& failCode) = 0;
   // The flag the close button and the tray's exit set to stop the downloads.
   virtual bool ExitRequested() = 0;
   virtual void SetExitRequested(bool set) = 0;
 
-  virtual bool PreparePeBoot(const std::string& imagePath, const std::string& arch,
+  // Both note every change in run's journal and undo the run on failure.
+  virtual bool PreparePeBoot(BootRun& run, const std::string& imagePath, const std::string& arch,
                              const std::string& sysSelector, std::string& error,
                              bool firmwareUefi, const std::string& title,
                              const std::string& wimName, const std::string& productKey,
                              const std::string& imageIndex) = 0;
-  virtual bool PrepareGhostBoot(const TGhofilesysinfo& info, const std::string& title,
+  virtual bool PrepareGhostBoot(BootRun& run, const TGhofilesysinfo& info, const std::string& title,
                                 std::string& error) = 0;
 };
 

@@ -10,6 +10,7 @@
 #include "app/listcontrols.h"
 #include "app/mainmodel.h"
 #include "app/mainview.h"
+#include "download/digests.h"
 #include "platform/platform.h"
 
 namespace lum {
@@ -68,6 +69,10 @@ class MainForm {
   void Fail(const std::string& logLine, const std::string& dialogText);
   void RunInstall(const std::string& imageUrl);
   bool PrepareBoot(const std::string& imagePath);
+  // The server's digest list, unless the compiled table covers every file.
+  bool LoadPublishedDigests(DigestList& published);
+  // The downloaded file's format, then its SHA-256 where one is known.
+  bool VerifyDownload(const std::string& path, bool isoImage, const DigestList& published);
   void ShowPage(int index);
   void ShowBanner(int banner, bool visible);
   void Terminate();

@@ -3,6 +3,10 @@
 // next start of the machine and opens the finish page.
 #include "app/mainform.h"
 #include "app/runlog.h"
+#include "boot/image_probe.h"
+#include "boot/payload_table.h"
+#include "boot/undo_journal.h"
+#include "download/digests.h"
 #include "download/url_name.h"
 #include "inspect/processes.h"
 
@@ -10,6 +14,12 @@ namespace lum {
 namespace {
 
 constexpr char kTitle[] = "Lumora";
+constexpr char kDigestListName[] = "SHA256SUMS";
+constexpr char kNotAnImage[] = "提示：下载的文件不是有效的系统镜像，请重试！";
+constexpr char kDigestMismatch[] = "提示：下载的文件校验失败，请重试！";
+constexpr char kStopped[] = "安装中止：程序正在退出，引导修改已撤销";
+
+std::string FileNameOf(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
 
 // Clears a flag when the scope ends, also when a run log failure unwinds it.
 class ScopedFlag {
@@ -72,6 +82,8 @@ void MainForm::RunInstall(const std::string& imageUrl) {
   KeepAwake(p_);
   steps_.DeployEngineFiles(m_.EngineDir);
   Log("开始下载");
+  DigestList published;
+  if (!LoadPublishedDigests(published)) return;
   const bool ok = steps_.RunDownloads(m_.DownList, m_.DataDir, m_.EngineDir + "xldl.dll");
   if (!ok) {
     Log("下载失败");
@@ -95,6 +107,9 @@ void MainForm::RunInstall(const std::string& imageUrl) {
     Fail("下载失败：" + imagePath, "系统文件下载失败！");
     return;
   }
+  // Nothing of the boot is touched before every downloaded file has passed.
+  if (!VerifyDownload(imagePath, false, published)) return;
+  if (m_.UefiMode && !VerifyDownload(m_.DataDir + UrlFileName(m_.PeIsoUrl), true, published)) return;
 
   ShowPage(kPageInstall);
   ShowBanner(4, true);
@@ -111,23 +126,139 @@ void MainForm::RunInstall(const std::string& imageUrl) {
   view_.SetCountdownTimer(true);
 }
 
+bool MainForm::LoadPublishedDigests(DigestList& published) {
+  bool needed = false;
+  for (const std::string& url : m_.DownList)
+    if (!FindDigest(BuiltInDigests(), UrlFileName(url))) needed = true;
+  if (!needed) return true;
+
+  const std::string url = m_.BaseUrl + kDigestListName;
+  std::int32_t failCode = 0;
+  if (steps_.FetchQuietly(url, m_.WorkDir, m_.EngineDir + "xldl.dll", failCode)) {
+    std::optional<Bytes> text = p_.files.Read(m_.WorkDir + kDigestListName);
+    if (!text || !ParseSha256Sums(std::string(text->begin(), text->end()), published)) {
+      // A login page answering in the list's place must not pass for "no digests".
+      Fail("错误：校验文件无法识别(" + url + ")", "提示：校验文件无法识别，请稍后重试！");
+      return false;
+    }
+    Log("读取校验文件：" + url);
+    return true;
+  }
+  if (steps_.ExitRequested()) {
+    Log("下载中止：程序正在退出");
+    Terminate();
+    return false;
+  }
+  if (failCode == 404 || failCode == 410) {
+    Log("校验文件未发布：" + url);
+    return true;
+  }
+  Fail("错误：校验文件下载失败(" + url + ")", "提示：下载失败，请关闭程序后重试！");
+  return false;
+}
+
+bool MainForm::VerifyDownload(const std::string& path, bool isoImage, const DigestList& published) {
+  const std::optional<std::uint64_t> size = p_.files.Size(path);
+  const bool format = size && *size > 0 &&
+                      (isoImage ? IsIsoImage(p_.files, path) : IsGhostImage(p_.files, path));
+  if (!format) {
+    p_.files.Delete(path);
+    Fail("错误：下载的文件不是有效的系统镜像(" + path + ")", kNotAnImage);
+    return false;
+  }
+  const std::string name = FileNameOf(path);
+  std::optional<FileDigest> expected = FindDigest(BuiltInDigests(), name);
+  if (!expected) expected = FindDigest(published, name);
+  if (!expected) {
+    Log("未校验SHA256(没有校验值)：" + path);
+    return true;
+  }
+
+  std::optional<Sha256Digest> actual;
+  if (!expected->size || *expected->size == *size) {
+    view_.SetCaption("Down_SD", "校验中");
+    view_.SetProgressMax(100);
+    view_.SetProgress(0);
+    int shown = 0;
+    std::optional<std::uint64_t> lastPump;
+    actual = p_.digests.Sha256File(path, [&](std::uint64_t done) {
+      const int percent = static_cast<int>(done * 100 / *size);
+      if (percent != shown) view_.SetProgress(shown = percent);
+      // The window stays as responsive as during the download.
+      if (!lastPump || p_.clock.TickMs() - *lastPump >= 50) {
+        p_.pump.Pump();
+        lastPump = p_.clock.TickMs();
+      }
+      return !steps_.ExitRequested();
+    });
+    if (steps_.ExitRequested()) {
+      Log("校验中止：程序正在退出");
+      Terminate();
+      return false;
+    }
+    if (!actual) {
+      Fail("错误：文件校验失败(" + path + ")，错误代码：" + std::to_string(p_.system.LastError()),
+           kDigestMismatch);
+      return false;
+    }
+  }
+  if (!actual || *actual != expected->sha256) {
+    p_.files.Delete(path);
+    Fail("错误：文件校验失败(" + path + ")", kDigestMismatch);
+    return false;
+  }
+  view_.SetProgress(100);
+  view_.SetCaption("Down_SD", "校验完成");
+  Log("SHA256校验通过：" + path);
+  return true;
+}
+
 bool MainForm::PrepareBoot(const std::string& imagePath) {
+  UndoJournal journal(p_);
+  BootRun run{journal, [this] { return steps_.ExitRequested(); }};
+  // What an earlier run left (finished and closed, or a restore that came
+  // back) goes first, so that this run starts from the machine as it was
+  // before the first run and its own failure leads back there.
+  if (journal.HasRecord()) {
+    Log("撤销上次运行的引导修改");
+    if (!journal.Undo()) {
+      Fail("错误：安装失败[撤销上次的引导修改失败！]", "撤销上次的引导修改失败！");
+      return false;
+    }
+  }
   std::string error;
   bool ok = false;
   if (m_.UefiMode) {
     const std::string s = p_.env.Get("SystemDrive");
     const std::string peFile = UrlFileName(m_.PeIsoUrl);
+    const std::string peSource = m_.DataDir + peFile;
     const std::string peTarget = s + "\\Boot\\" + peFile;
-    ForceDirectories(p_.files, s + "\\BOOT");
-    p_.files.Copy(m_.DataDir + peFile, peTarget, false);
-    if (!p_.files.FileExists(peTarget)) {
+    if (journal.KeepDirs(s + "\\BOOT") && journal.Keep(peTarget)) {
+      ForceDirectories(p_.files, s + "\\BOOT");
+      // Only this run's copy of the verified image counts.
+      p_.files.SetAttributes(peTarget, kAttrPlain);
+      p_.files.Delete(peTarget);
+      p_.files.Copy(peSource, peTarget, false);
+    }
+    if (!p_.files.FileExists(peTarget) || p_.files.Size(peTarget) != p_.files.Size(peSource)) {
+      journal.Undo();
       Fail("数据包拷贝失败！(" + peTarget + ")", "提示：数据包不存在！");
       return false;
     }
-    ok = steps_.PreparePeBoot(imagePath, "x86", "5", error, m_.SysPartition.PIsGpt, kTitle, "", "",
-                              "");
+    ok = steps_.PreparePeBoot(run, imagePath, "x86", "5", error, m_.SysPartition.PIsGpt, kTitle,
+                              "", "", "");
   } else {
-    ok = steps_.PrepareGhostBoot(m_.GhoInfo, kTitle, error);
+    ok = steps_.PrepareGhostBoot(run, m_.GhoInfo, kTitle, error);
+  }
+  // A quit confirmed while the last step ran finds the boot prepared: undone too.
+  if (ok && steps_.ExitRequested()) {
+    run.stopped = true;
+    run.undone = journal.Undo();
+  }
+  if (run.stopped) {
+    Log(run.undone ? kStopped : "安装中止：程序正在退出，引导修改撤销失败");
+    Terminate();
+    return false;
   }
   if (!ok) {
     Fail("错误：安装失败[" + error + "]", error);

@@ -3,6 +3,7 @@
 #include "boot/boot_paths.h"
 #include "boot/payload_table.h"
 #include "inspect/processes.h"
+#include "platform/text.h"
 
 namespace lum {
 namespace {
@@ -38,8 +39,24 @@ std::string LocateBcdEdit(Platform& p) {
   return WritePayload(p, payload::kEditor);
 }
 
-void RunBcdEdit(Platform& p, const std::string& editor, const std::string& argText) {
-  RunAndWait(p, editor + argText, -1, kShowHide);
+bool RunBcdEdit(Platform& p, const std::string& editor, const std::string& argText) {
+  std::optional<ProcHandle> process = p.processes.Start(editor + argText, kShowHide);
+  if (!process) return false;
+  std::uint32_t r;
+  do {
+    r = p.processes.Wait(*process, 100);
+    p.pump.Pump();
+  } while (r == kWaitTimeout);
+  const std::uint32_t code = p.processes.ExitCode(*process);
+  p.processes.Close(*process);
+  return r == kWaitObject0 && code == 0;
+}
+
+bool StoreDefaultIsOurs(Platform& p, const std::string& editor) {
+  CaptureResult r = p.processes.RunCaptured(editor + " /enum {default} /v", [&p] { p.pump.Pump(); });
+  if (!r.ok || r.exitCode != 0) return false;
+  const std::string text = AsciiUpper(std::string(r.output.begin(), r.output.end()));
+  return text.find(AsciiUpper(kG)) != std::string::npos;
 }
 
 std::string BcdExportArgs(const std::string& file) { return " /export " + file; }

@@ -3,7 +3,7 @@
 // run, and the command texts of the three boot chains. A command line is the
 // editor's path followed directly by the argument text (no quotation marks
 // around the path); it runs hidden and the program waits for it while the
-// window's messages are dispatched. Exit codes are not looked at.
+// window's messages are dispatched.
 #include <string>
 #include <vector>
 
@@ -21,8 +21,13 @@ inline constexpr char BootEntryId[] = "{B3CA8E0F-B903-4D4D-BB12-69359F196E93}";
 // only when neither exists is the carried editor written to T\BCDEdit.exe.
 std::string LocateBcdEdit(Platform& p);
 
-// Runs editor + argText and waits for it to end.
-void RunBcdEdit(Platform& p, const std::string& editor, const std::string& argText);
+// Runs editor + argText and waits for it to end while the window's messages
+// are dispatched. True when the editor started and ended with exit code 0.
+bool RunBcdEdit(Platform& p, const std::string& editor, const std::string& argText);
+
+// Reads the store back: true when the editor lists the store's default entry
+// ("/enum {default} /v", which shows real identifiers) as the program's own.
+bool StoreDefaultIsOurs(Platform& p, const std::string& editor);
 
 // Argument texts, each beginning with its blank.
 std::string BcdExportArgs(const std::string& file);

@@ -5,7 +5,8 @@
 #include "boot/boot_paths.h"
 #include "boot/ini_file.h"
 #include "boot/payload_table.h"
-#include "boot/rollback.h"
+#include "boot/pe_chains.h"
+#include "boot/zip_error.h"
 #include "boot/zip_extract.h"
 #include "inspect/sysquery.h"
 #include "inspect/textutil.h"
@@ -18,55 +19,66 @@ constexpr char kArchivePassword[] = "J5RT8WQ3";
 constexpr char kFilesFailed[] = "Boot启动文件创建失败！";
 constexpr char kNoDevicePath[] = "系统分区磁盘路径获取失败！";
 
-bool Fail(Platform& p, const char* text, std::string& error) {
-  RollbackBootArtefacts(p);
-  error = text;
-  return false;
+// A damaged archive raises the archive layer's error; the run is undone like
+// any other failure instead of leaving what was written so far.
+bool Extract(Platform& p, const std::string& archive, const std::string& mask) {
+  try {
+    ExtractZipFiles(p.files, p.codepage, archive, kArchivePassword, SystemDrive(p) + "\\", mask);
+    return true;
+  } catch (const ZipError&) {
+    return false;
+  }
 }
 
 // Windows XP and Server 2003: wvldr started from a boot.ini entry.
-bool PrepareGhostBootIni(Platform& p, IProfileWriter& ini, const std::string& title,
+bool PrepareGhostBootIni(Platform& p, IProfileWriter& ini, BootRun& run, const std::string& title,
                          std::string& error) {
   const std::string s = SystemDrive(p);
   IFiles& f = p.files;
   const std::string image = s + "\\Varnix.ima", loader = s + "\\wvldr";
+  const std::string bootIni = s + "\\boot.ini", backup = s + "\\boot.in_";
+  for (const std::string& file : {image, loader, PayloadPath(p, payload::kRestoreArchive), backup, bootIni})
+    if (!run.journal.Keep(file)) return FailRun(run, kFilesFailed, error);
   f.SetAttributes(image, kAttrPlain);
   f.SetAttributes(loader, kAttrPlain);
   const std::string archive = WritePayload(p, payload::kRestoreArchive);
   // The boot record is not needed here, although the archive holds it.
-  ExtractZipFiles(f, p.codepage, archive, kArchivePassword, s + "\\", "wvldr");
-  ExtractZipFiles(f, p.codepage, archive, kArchivePassword, s + "\\", "Varnix.ima");
-  if (!f.FileExists(image) || !f.FileExists(loader)) return Fail(p, kFilesFailed, error);
+  if (!Extract(p, archive, "wvldr") || !Extract(p, archive, "Varnix.ima"))
+    return FailRun(run, kFilesFailed, error);
+  if (!f.FileExists(image) || !f.FileExists(loader)) return FailRun(run, kFilesFailed, error);
   f.SetAttributes(loader, kAttrLocked);
   f.SetAttributes(image, kAttrLocked);
 
-  // Refreshed by every run. The older copy carries boot.ini's read-only
-  // attribute, which would make the copy over it fail.
-  const std::string bootIni = s + "\\boot.ini";
-  f.SetAttributes(s + "\\boot.in_", kAttrPlain);
-  f.Copy(bootIni, s + "\\boot.in_", false);
+  // The older copy carries boot.ini's read-only attribute, which would make
+  // the copy over it fail.
+  f.SetAttributes(backup, kAttrPlain);
+  f.Copy(bootIni, backup, false);
   f.SetAttributes(bootIni, kAttrPlain);
   WriteIniValue(f, ini, "boot loader", "timeout", "3", bootIni);
   WriteIniValue(f, ini, "boot loader", "default", loader, bootIni);
   WriteIniValue(f, ini, "operating systems", loader, title, bootIni);
   f.SetAttributes(bootIni, kAttrLocked);
-  return true;
+  if (!BootIniDefaultIs(p, bootIni, loader)) return FailRun(run, kFilesFailed, error);
+  return !run.StopHere();
 }
 
 // Vista and later: a boot-sector entry that reads wvldr.mbr from the system partition.
-bool PrepareGhostBootStore(Platform& p, const std::string& title, std::string& error) {
+bool PrepareGhostBootStore(Platform& p, BootRun& run, const std::string& title, std::string& error) {
   const std::string s = SystemDrive(p);
   IFiles& f = p.files;
   const std::string image = s + "\\Varnix.ima", loader = s + "\\wvldr", mbr = s + "\\wvldr.mbr";
+  for (const std::string& file : {image, loader, mbr, PayloadPath(p, payload::kRestoreArchive),
+                                  PayloadPath(p, payload::kEditor), s + "\\Boot\\BCD_"})
+    if (!run.journal.Keep(file)) return FailRun(run, kFilesFailed, error);
   for (const std::string& file : {image, loader, mbr}) f.SetAttributes(file, kAttrPlain);
   const std::string archive = WritePayload(p, payload::kRestoreArchive);
-  ExtractZipFiles(f, p.codepage, archive, kArchivePassword, s + "\\", "*.*");
+  if (!Extract(p, archive, "*.*")) return FailRun(run, kFilesFailed, error);
   if (!f.FileExists(image) || !f.FileExists(loader) || !f.FileExists(mbr))
-    return Fail(p, kFilesFailed, error);
-  if (GetDosDeviceName(p, s).empty()) return Fail(p, kNoDevicePath, error);
+    return FailRun(run, kFilesFailed, error);
+  if (GetDosDeviceName(p, s).empty()) return FailRun(run, kNoDevicePath, error);
 
   const std::string editor = LocateBcdEdit(p);
-  for (const std::string& args : GhostEntryArgs(s, title)) RunBcdEdit(p, editor, args);
+  if (!RunEntryCommands(p, editor, run, GhostEntryArgs(s, title), kFilesFailed, error)) return false;
   f.Delete(PayloadPath(p, payload::kEditor));
   for (const std::string& file : {mbr, loader, image}) f.SetAttributes(file, kAttrLocked);
   return true;
@@ -88,20 +100,17 @@ bool WriteGhostCommandFile(Platform& p, const TGhofilesysinfo& info) {
                         {GhostCommandLine(info), "restart"});
 }
 
-bool PrepareGhostBoot(Platform& p, IProfileWriter& ini, TGhofilesysinfo info,
+bool PrepareGhostBoot(Platform& p, IProfileWriter& ini, BootRun& run, TGhofilesysinfo info,
                       const std::string& title, std::string& error) {
   error.clear();
   const std::uint32_t major = GetOSMajorVersion(p);
   // Without its own command file the restore environment would find none, or
   // an older run's, and restore the wrong image: a file that cannot be written
   // ends the preparation before anything else is changed.
-  if (!WriteGhostCommandFile(p, info)) {
-    p.files.Delete(SystemDrive(p) + "\\Ghost.ba_");
-    error = kFilesFailed;
-    return false;
-  }
-  if (major < 6) return PrepareGhostBootIni(p, ini, title, error);
-  return PrepareGhostBootStore(p, title, error);
+  if (!run.journal.Keep(SystemDrive(p) + "\\Ghost.ba_")) return FailRun(run, kFilesFailed, error);
+  if (!WriteGhostCommandFile(p, info)) return FailRun(run, kFilesFailed, error);
+  if (major < 6) return PrepareGhostBootIni(p, ini, run, title, error);
+  return PrepareGhostBootStore(p, run, title, error);
 }
 
 }  // namespace lum

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "boot/profile_writer.h"
+#include "boot/undo_journal.h"
 #include "platform/platform.h"
 
 namespace lum {
@@ -44,12 +45,13 @@ std::string GhostCommandLine(const TGhofilesysinfo& info);
 // with CR LF. False when the file could not be written.
 bool WriteGhostCommandFile(Platform& p, const TGhofilesysinfo& info);
 
-// Prepares the restore path. True on success; otherwise false with the error
-// text (cleared on entry), after the rollback once the restore environment is
-// being unpacked. A command file that cannot be written fails at once with
-// "Boot启动文件创建失败！" and is removed, so that no older one is run. A damaged restore archive raises
-// the archive layer's ZipError, which is let through.
-bool PrepareGhostBoot(Platform& p, IProfileWriter& ini, TGhofilesysinfo info,
+// Prepares the restore path, noting every change in run's journal first.
+// True when the boot now starts the restore environment; otherwise the run is
+// undone and the result is false with the error text (cleared on entry;
+// empty when the end of the program was requested, run.stopped). A command
+// file that cannot be written and a damaged restore archive fail with
+// "Boot启动文件创建失败！".
+bool PrepareGhostBoot(Platform& p, IProfileWriter& ini, BootRun& run, TGhofilesysinfo info,
                       const std::string& title, std::string& error);
 
 }  // namespace lum

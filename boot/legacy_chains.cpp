@@ -6,6 +6,8 @@
 #include "boot/ini_file.h"
 #include "boot/payload_table.h"
 #include "boot/pe_chains.h"
+#include "boot/profile_text.h"
+#include "platform/text.h"
 
 namespace lum {
 namespace {
@@ -14,71 +16,96 @@ constexpr char kLoaderFailed[] = "KRP模块创建失败！";
 constexpr char kStoreLoaderFailed[] = "KRP启动模块创建失败！";
 constexpr char kMenuFailed[] = "启动菜单模块创建失败！";
 
-bool Fail(Platform& p, const BootStoreEdit& storeEdit, const char* text, std::string& error) {
-  RollbackBootArtefacts(p, storeEdit);
-  error = text;
-  return false;
-}
-
 // Writes the GRUB4DOS menu into S\BOOT\GRUB; true when it is there.
-bool WriteMenu(Platform& p) {
-  ForceDirectories(p.files, SystemDrive(p) + "\\BOOT\\GRUB");
+bool WriteMenu(Platform& p, UndoJournal& journal) {
+  const std::string dir = SystemDrive(p) + "\\BOOT\\GRUB";
+  if (!journal.KeepDirs(dir) || !journal.Keep(PayloadPath(p, payload::kMenu))) return false;
+  ForceDirectories(p.files, dir);
   return p.files.FileExists(WritePayload(p, payload::kMenu));
 }
 
 }  // namespace
 
-bool PrepareBootIniChain(Platform& p, IProfileWriter& ini, const std::string& title,
+bool FailRun(BootRun& run, const char* text, std::string& error) {
+  run.journal.Undo();
+  error = text;
+  return false;
+}
+
+bool RunEntryCommands(Platform& p, const std::string& editor, BootRun& run,
+                      const std::vector<std::string>& commands, const char* failText,
+                      std::string& error) {
+  if (!run.journal.KeepStore(editor)) return FailRun(run, failText, error);
+  for (const std::string& args : commands) {
+    const bool ok = RunBcdEdit(p, editor, args);
+    if (run.StopHere()) return false;
+    if (!ok) return FailRun(run, failText, error);
+  }
+  if (!StoreDefaultIsOurs(p, editor)) return FailRun(run, failText, error);
+  return true;
+}
+
+bool BootIniDefaultIs(Platform& p, const std::string& bootIni, const std::string& key) {
+  std::optional<Bytes> raw = p.files.Read(bootIni);
+  if (!raw) return false;
+  const std::string text = p.codepage.FromAnsi(*raw);
+  std::optional<std::string> def = GetProfileString(text, "boot loader", "default");
+  return def && SameTextAscii(TrimControls(*def), key) &&
+         GetProfileString(text, "operating systems", key).has_value();
+}
+
+bool PrepareBootIniChain(Platform& p, IProfileWriter& ini, BootRun& run, const std::string& title,
                          std::string& error) {
   const std::string s = SystemDrive(p);
   IFiles& f = p.files;
-  const std::string loader = WritePayload(p, payload::kLoader);
-  if (!f.FileExists(loader)) {
-    error = kLoaderFailed;  // nothing of this run to undo yet
-    return false;
-  }
-  const std::string loaderMbr = WritePayload(p, payload::kLoaderMbr);
-  if (!f.FileExists(loaderMbr)) return Fail(p, {}, kLoaderFailed, error);
+  UndoJournal& j = run.journal;
+  const std::string bootIni = s + "\\boot.ini", bootPe = s + "\\boot.pe";
+  const std::string loader = PayloadPath(p, payload::kLoader);
+  const std::string loaderMbr = PayloadPath(p, payload::kLoaderMbr);
+  for (const std::string& file : {loader, loaderMbr, bootPe, bootIni})
+    if (!j.Keep(file)) return FailRun(run, kLoaderFailed, error);
+
+  if (!f.FileExists(WritePayload(p, payload::kLoader))) return FailRun(run, kLoaderFailed, error);
+  if (!f.FileExists(WritePayload(p, payload::kLoaderMbr))) return FailRun(run, kLoaderFailed, error);
   f.SetAttributes(loader, kAttrHiddenSystem);
   f.SetAttributes(loaderMbr, kAttrHiddenSystem);
 
-  // The first copy is kept for good: it holds boot.ini from before the first run.
-  const std::string bootIni = s + "\\boot.ini";
-  if (!f.FileExists(s + "\\boot.pe")) f.Copy(bootIni, s + "\\boot.pe", false);
+  if (!f.FileExists(bootPe)) f.Copy(bootIni, bootPe, false);
   f.SetAttributes(bootIni, kAttrPlain);
   const std::string entry = s + "\\KRPPE";
   WriteIniValue(f, ini, "boot loader", "timeout", "3", bootIni);
   WriteIniValue(f, ini, "boot loader", "default", entry, bootIni);
   WriteIniValue(f, ini, "operating systems", entry, title, bootIni);
   f.SetAttributes(bootIni, kAttrLocked);
+  if (!BootIniDefaultIs(p, bootIni, entry)) return FailRun(run, kLoaderFailed, error);
 
-  if (!WriteMenu(p)) return Fail(p, {}, kMenuFailed, error);
-  return true;
+  if (!WriteMenu(p, j)) return FailRun(run, kMenuFailed, error);
+  return !run.StopHere();
 }
 
-bool PrepareBiosStoreChain(Platform& p, const std::string& editor, const std::string& title,
-                           BootStoreEdit& storeEdit, std::string& error) {
+bool PrepareBiosStoreChain(Platform& p, const std::string& editor, BootRun& run,
+                           const std::string& title, std::string& error) {
   const std::string s = SystemDrive(p);
   IFiles& f = p.files;
-  // Exported once: the store from before the first run.
+  UndoJournal& j = run.journal;
   const std::string exportPath = s + "\\Boot\\BCD_JP";
-  if (!f.FileExists(exportPath)) RunBcdEdit(p, editor, BcdExportArgs(exportPath));
-
   const std::string loader = PayloadPath(p, payload::kLoader);
   const std::string loaderMbr = PayloadPath(p, payload::kLoaderMbr);
+  for (const std::string& file : {exportPath, loader, loaderMbr})
+    if (!j.Keep(file)) return FailRun(run, kStoreLoaderFailed, error);
+  if (!f.FileExists(exportPath)) RunBcdEdit(p, editor, BcdExportArgs(exportPath));
+
   f.SetAttributes(loader, kAttrPlain);
   f.SetAttributes(loaderMbr, kAttrPlain);
-  if (!f.FileExists(WritePayload(p, payload::kLoader)))
-    return Fail(p, storeEdit, kStoreLoaderFailed, error);
+  if (!f.FileExists(WritePayload(p, payload::kLoader))) return FailRun(run, kStoreLoaderFailed, error);
   if (!f.FileExists(WritePayload(p, payload::kLoaderMbr)))
-    return Fail(p, storeEdit, kStoreLoaderFailed, error);
-  if (!WriteMenu(p)) return Fail(p, storeEdit, kMenuFailed, error);
+    return FailRun(run, kStoreLoaderFailed, error);
+  if (!WriteMenu(p, j)) return FailRun(run, kMenuFailed, error);
 
-  storeEdit = {editor, exportPath};
-  for (const std::string& args : BiosPeEntryArgs(title)) RunBcdEdit(p, editor, args);
+  if (!RunEntryCommands(p, editor, run, BiosPeEntryArgs(title), kStoreLoaderFailed, error))
+    return false;
   f.SetAttributes(loader, kAttrHiddenSystem);
   f.SetAttributes(loaderMbr, kAttrHiddenSystem);
-  // A carried editor written to T stays there.
   return true;
 }
 

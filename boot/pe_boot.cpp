@@ -5,7 +5,6 @@
 #include "boot/handoff.h"
 #include "boot/payload_table.h"
 #include "boot/pe_chains.h"
-#include "boot/rollback.h"
 #include "inspect/sysquery.h"
 #include "inspect/volumes.h"
 
@@ -14,33 +13,54 @@ namespace {
 
 constexpr std::uint32_t kDddRawTargetPath = 1, kDddRemoveDefinition = 2;
 
+// The sweep of the hand-off files goes over every drive and the two new files
+// are written: all of them are noted first. Drives without a medium answer
+// without a "no disk" dialog.
+bool KeepHandoffFiles(Platform& p, UndoJournal& journal, const std::string& imagePath) {
+  std::vector<std::string> files = {SystemDrive(p) + "\\KFun.JP", imagePath.substr(0, 2) + "\\GFun.JP"};
+  const std::uint32_t oldMode = p.system.SetErrorMode(kSemFailCriticalErrors);
+  for (char letter = 'C'; letter <= 'Z'; ++letter) {
+    for (const char* name : {"KFun.JP", "GFun.JP"}) {
+      const std::string path = std::string(1, letter) + ":\\" + name;
+      if (p.files.FileExists(path)) files.push_back(path);
+    }
+  }
+  p.system.SetErrorMode(oldMode);
+  for (const std::string& file : files)
+    if (!journal.Keep(file)) return false;
+  return true;
+}
+
 }  // namespace
 
-bool PreparePeBoot(Platform& p, IProfileWriter& ini, const std::string& imagePath,
+bool PreparePeBoot(Platform& p, IProfileWriter& ini, BootRun& run, const std::string& imagePath,
                    const std::string& arch, const std::string& sysSelector, std::string& error,
                    bool firmwareUefi, const std::string& title, const std::string& wimName,
                    const std::string& productKey, const std::string& imageIndex) {
   error.clear();
-  BootStoreEdit storeEdit;
   // A failed version query reads as 0 and takes the boot.ini chain.
   const std::uint32_t major = GetOSMajorVersion(p);
   bool prepared;
   if (major < 6) {
-    prepared = PrepareBootIniChain(p, ini, title, error);
+    prepared = PrepareBootIniChain(p, ini, run, title, error);
   } else {
+    if (!run.journal.Keep(PayloadPath(p, payload::kEditor)))
+      return FailRun(run, firmwareUefi ? "Boot模块创建失败！" : "KRP启动模块创建失败！", error);
     const std::string editor = LocateBcdEdit(p);
-    prepared = firmwareUefi ? PrepareUefiChain(p, editor, title, storeEdit, error)
-                            : PrepareBiosStoreChain(p, editor, title, storeEdit, error);
+    prepared = firmwareUefi ? PrepareUefiChain(p, editor, run, title, error)
+                            : PrepareBiosStoreChain(p, editor, run, title, error);
   }
   if (!prepared) return false;
 
   MirrorLoaderToPartition1(p);
+  if (!KeepHandoffFiles(p, run.journal, imagePath))
+    return FailRun(run, "系统配置1文件创建失败！", error);
   HandoffInputs handoff{imagePath, arch, sysSelector, title, wimName, productKey, imageIndex};
-  if (!WriteHandoffFiles(p.files, p.env, p.codepage, handoff, error)) {
-    RollbackBootArtefacts(p, storeEdit);
+  if (!WriteHandoffFiles(p, handoff, error)) {
+    run.journal.Undo();
     return false;
   }
-  return true;
+  return !run.StopHere();
 }
 
 void MirrorLoaderToPartition1(Platform& p) {

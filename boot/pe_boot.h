@@ -10,16 +10,19 @@
 #include <string>
 
 #include "boot/profile_writer.h"
+#include "boot/undo_journal.h"
 #include "platform/platform.h"
 
 namespace lum {
 
 // Prepares the boot chain, mirrors the loader to partition 1 and writes the
-// hand-off files. True when all of it ran to its end; otherwise false with
-// the error text (cleared on entry), after the rollback where the step needs
-// one. firmwareUefi selects the ramdisk chain on Vista and later; boot.ini is
+// hand-off files, noting every change in run's journal first. True when all
+// of it ran to its end and the boot now starts our entry; otherwise the run
+// is undone and the result is false with the error text (cleared on entry;
+// empty when the end of the program was requested, run.stopped).
+// firmwareUefi selects the ramdisk chain on Vista and later; boot.ini is
 // edited through ini.
-bool PreparePeBoot(Platform& p, IProfileWriter& ini, const std::string& imagePath,
+bool PreparePeBoot(Platform& p, IProfileWriter& ini, BootRun& run, const std::string& imagePath,
                    const std::string& arch, const std::string& sysSelector, std::string& error,
                    bool firmwareUefi, const std::string& title, const std::string& wimName,
                    const std::string& productKey, const std::string& imageIndex);

@@ -52,6 +52,24 @@ std::string_view KeyName(std::string_view line) {
 
 }  // namespace
 
+std::optional<std::string> GetProfileString(std::string_view text, std::string_view section,
+                                            std::string_view key) {
+  bool inSection = false;
+  for (const Line& line : SplitLines(text)) {
+    if (std::optional<std::string_view> name = SectionName(line.body)) {
+      if (inSection) return std::nullopt;  // the first matching section counts
+      inSection = SameTextAscii(*name, Trim(section));
+      continue;
+    }
+    if (!inSection || Trim(line.body).empty()) continue;
+    if (SameTextAscii(KeyName(line.body), Trim(key))) {
+      std::size_t eq = line.body.find('=');
+      return std::string(eq == std::string_view::npos ? std::string_view() : Trim(line.body.substr(eq + 1)));
+    }
+  }
+  return std::nullopt;
+}
+
 std::string SetProfileString(std::string_view text, std::string_view section,
                              std::string_view key, std::string_view value) {
   const std::vector<Line> lines = SplitLines(text);

@@ -1,5 +1,6 @@
 #pragma once
 // The text edit behind the portable profile writer, on UTF-8 text.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,11 @@ namespace lum {
 // key's spelling, "=" and value; a new key goes after the last non-blank line
 // of its section; a new section goes at the end of the text. New lines end in
 // CR LF; every other line is kept byte for byte.
+// The value of key in [section] (the first matching section and key, blanks
+// around the value removed); nullopt when there is no such key.
+std::optional<std::string> GetProfileString(std::string_view text, std::string_view section,
+                                            std::string_view key);
+
 std::string SetProfileString(std::string_view text, std::string_view section,
                              std::string_view key, std::string_view value);
 

@@ -56,6 +56,7 @@ class Run {
   // while the task was polled).
   bool Fetch(const std::string& url, const std::string& dir);
   bool result() const { return result_; }
+  std::int32_t failCode() const { return failCode_; }
 
  private:
   bool ClearTheWay(const std::string& target, const std::string& name);
@@ -67,6 +68,7 @@ class Run {
   IEngineCalls& calls_;
   IDownloadView& view_;
   bool result_ = false;
+  std::int32_t failCode_ = 0;
   PageTexts texts_;
 };
 
@@ -88,6 +90,7 @@ bool Run::ClearTheWay(const std::string& target, const std::string& name) {
 
 void Run::Fail(const std::string& url) {
   result_ = false;
+  if (failCode_ == 0) failCode_ = -1;  // the runner gave up on its own
   view_.SetFileName("下载出错！");
   WriteRunLog(p_, "[Download failed] " + url);
 }
@@ -109,6 +112,7 @@ void Run::Show(const TaskInfo& info) {
 std::uint8_t StatusByte(const TaskInfo& info) { return static_cast<std::uint8_t>(info.status & 0xFF); }
 
 bool Run::Fetch(const std::string& url, const std::string& dir) {
+  failCode_ = 0;
   const std::string name = UrlFileName(url);
   const std::string target = dir + name;
   const std::string saveDir = ExtractFileDir(target);
@@ -171,6 +175,7 @@ bool Run::Fetch(const std::string& url, const std::string& dir) {
   if (StatusByte(info) == engine::kStatusFinished) {
     result_ = true;
   } else {
+    failCode_ = info.failCode;
     Fail(url);
   }
   return true;
@@ -185,7 +190,9 @@ std::string NormaliseTargetDir(const std::string& dir) {
 }
 
 bool RunDownloads(const DownloadServices& services, const std::vector<std::string>& urls,
-                  const std::string& targetDir, const std::string& libraryPath, IDownloadView& view) {
+                  const std::string& targetDir, const std::string& libraryPath, IDownloadView& view,
+                  std::int32_t* lastFailCode) {
+  if (lastFailCode) *lastFailCode = 0;
   if (g_runInProgress) return false;
   RunGuard guard;
   Platform& p = services.platform;
@@ -202,6 +209,7 @@ bool RunDownloads(const DownloadServices& services, const std::vector<std::strin
   for (const std::string& url : urls) {
     if (!run.Fetch(url, dir)) break;
   }
+  if (lastFailCode) *lastFailCode = run.result() ? 0 : run.failCode();
   return run.result();
 }
 

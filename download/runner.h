@@ -37,9 +37,13 @@ constexpr std::int32_t kPollIntervalMs = 1000;
 // Fetches every URL into targetDir (a backslash is added when its trimmed
 // text lacks one) under the URL's last path segment. Returns true when the
 // last URL handled has been fetched. Refuses (false) while a run is already
-// in progress, as can happen through the message dispatch.
+// in progress, as can happen through the message dispatch. lastFailCode, when
+// given, receives why the last task handled failed: the engine's code, an
+// HTTP status from 100 up (404: the server has no such file), -1 when the
+// runner made no task for it, 0 after a success.
 bool RunDownloads(const DownloadServices& services, const std::vector<std::string>& urls,
-                  const std::string& targetDir, const std::string& libraryPath, IDownloadView& view);
+                  const std::string& targetDir, const std::string& libraryPath, IDownloadView& view,
+                  std::int32_t* lastFailCode = nullptr);
 
 // The directory files are saved into: the trimmed text followed by "\" when
 // it does not end in a backslash, otherwise the text unchanged.

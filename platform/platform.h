@@ -5,6 +5,7 @@
 //
 // Paths are Windows paths in UTF-8 ("C:\Windows\temp\x.log"). Each failing call
 // leaves its error code in ISystem::LastError(), as GetLastError would.
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -111,7 +112,16 @@ class ISystem {
   virtual void SetLastError(std::uint32_t code) = 0;
   virtual std::string ErrorMessage(std::uint32_t code) = 0;  // FormatMessage text
   virtual void Beep() = 0;  // MessageBeep(0)
+  // CPUID: the processor can run 64-bit code (extended leaf 0x80000001, EDX
+  // bit 29), whatever the bitness of the running Windows.
+  virtual bool HasLongMode() = 0;
+  // SetErrorMode for the whole process; returns the mode it replaces.
+  virtual std::uint32_t SetErrorMode(std::uint32_t mode) = 0;
 };
+
+// SetErrorMode flag: a drive without a medium fails the call instead of
+// asking the user to insert a disk.
+constexpr std::uint32_t kSemFailCriticalErrors = 0x0001;
 
 // ---- version resources -----------------------------------------------------------
 
@@ -275,6 +285,21 @@ class IMessagePump {
   virtual void Pump() = 0;
 };
 
+// ---- file digests ----------------------------------------------------------------------
+
+using Sha256Digest = std::array<std::uint8_t, 32>;
+
+class IDigests {
+ public:
+  virtual ~IDigests() = default;
+  // The SHA-256 of a whole file, read in large blocks with the system's own
+  // hashing library. progress is called after every block with the bytes
+  // hashed so far; returning false stops the hashing. nullopt when the file
+  // cannot be read, the system offers no SHA-256, or progress stopped it.
+  virtual std::optional<Sha256Digest> Sha256File(
+      const std::string& path, const std::function<bool(std::uint64_t done)>& progress) = 0;
+};
+
 // Everything the portable code takes from the machine.
 struct Platform {
   IFiles& files;
@@ -289,6 +314,7 @@ struct Platform {
   IClock& clock;
   IResources& resources;
   IMessagePump& pump;
+  IDigests& digests;
 };
 
 }  // namespace lum

@@ -48,10 +48,11 @@ SimMachine::SimMachine()
       shell_(std::make_unique<ShellImpl>(*this)),
       clock_(std::make_unique<ClockImpl>(*this)),
       resourcesImpl_(std::make_unique<ResourcesImpl>(*this)),
-      pump_(std::make_unique<PumpImpl>(*this)) {
+      pump_(std::make_unique<PumpImpl>(*this)),
+      digests_(std::make_unique<DigestsImpl>(*this)) {
   platform_.reset(new Platform{*files_, *envImpl_, *codepage_, *system_, *versionsImpl_,
                                *registryImpl_, *processes_, *volumes_, *shell_, *clock_,
-                               *resourcesImpl_, *pump_});
+                               *resourcesImpl_, *pump_, *digests_});
   AddDrive('C');
   PutDir("C:\\Windows\\system32");
   PutDir("C:\\Windows\\temp");

@@ -18,7 +18,7 @@
 // C:\Lumora\Lumora.exe (version resource of the project version); environment
 // SystemDrive=C:, SystemRoot=windir=C:\Windows, temp=tmp=C:\Windows\temp,
 // username=Admin, COMPUTERNAME=LUMORA-PC; version 6.1.7601 SP1 workstation,
-// native AMD64 under WOW64, locale 2052, 4 processors, 4 GiB of memory,
+// native AMD64 under WOW64 (the processor has long mode), locale 2052, 4 processors, 4 GiB of memory,
 // ANSI code page 936 (GBK through iconv), local time 2017-08-18 14:05:09;
 // HKLM\SYSTEM\Setup with SetupType 0 and SystemSetupInProgress 0 (a desktop).
 //
@@ -49,6 +49,7 @@
 //   volumes.QueryDosDevice (name) volumes.DefineDosDevice (name) -> empty / false
 //   volumes.FreeSpace volumes.Information (root "C:\")         -> nullopt
 //   resources.Find (type and name)                             -> nullopt
+//   digests.Sha256File (path)                                  -> nullopt
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -153,6 +154,7 @@ struct SimSystemSettings {
   int processors = 4;
   std::string modulePath = "C:\\Lumora\\Lumora.exe";
   MemoryStatus memory{4 * kGiB, 3 * kGiB};
+  bool longMode = true;                           // CPUID: the processor runs 64-bit code
 };
 
 class SimMachine {
@@ -201,6 +203,12 @@ class SimMachine {
   void SetErrorMessage(std::uint32_t code, const std::string& text);
   std::uint32_t LastError() const { return lastError_; }
   int BeepCount() const { return beeps_; }
+  // The process error mode and every mode SetErrorMode set, in order.
+  std::uint32_t ErrorMode() const { return errorMode_; }
+  const std::vector<std::uint32_t>& ErrorModesSet() const { return errorModesSet_; }
+  // File accesses that met a drive without a medium while the error mode let
+  // Windows ask for a disk: each is a "no disk" dialog on a real machine.
+  int NoDiskPrompts() const { return noDiskPrompts_; }
 
   // ---- registry ----
   void SetRegValue(RegRoot root, const std::string& key, const std::string& name,
@@ -264,6 +272,7 @@ class SimMachine {
   class ClockImpl;
   class ResourcesImpl;
   class PumpImpl;
+  class DigestsImpl;
 
   struct DriveSlot {
     DriveSpec setup;
@@ -321,6 +330,9 @@ class SimMachine {
   std::uint32_t lastError_ = 0;
   std::map<std::uint32_t, std::string> errorMessages_;
   int beeps_ = 0;
+  std::uint32_t errorMode_ = 0;
+  std::vector<std::uint32_t> errorModesSet_;
+  int noDiskPrompts_ = 0;
   mutable std::map<RegRoot, RegKey> registry_;
   std::map<RegHandle, RegOpen> regHandles_;
   RegHandle nextRegHandle_ = 0x100;
@@ -356,6 +368,7 @@ class SimMachine {
   std::unique_ptr<ClockImpl> clock_;
   std::unique_ptr<ResourcesImpl> resourcesImpl_;
   std::unique_ptr<PumpImpl> pump_;
+  std::unique_ptr<DigestsImpl> digests_;
   std::unique_ptr<Platform> platform_;
 };
 

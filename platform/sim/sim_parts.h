@@ -73,6 +73,8 @@ class SimMachine::SystemImpl : public ISystem {
   void SetLastError(std::uint32_t code) override { m_.lastError_ = code; }
   std::string ErrorMessage(std::uint32_t code) override;
   void Beep() override { ++m_.beeps_; }
+  bool HasLongMode() override { return m_.sys.longMode; }
+  std::uint32_t SetErrorMode(std::uint32_t mode) override;
 
  private:
   SimMachine& m_;
@@ -186,6 +188,17 @@ class SimMachine::PumpImpl : public IMessagePump {
     ++m_.pumpCount_;
     if (m_.onPump_) m_.onPump_(m_);
   }
+
+ private:
+  SimMachine& m_;
+};
+
+// SHA-256 through OpenSSL's libcrypto over the host file behind the path.
+class SimMachine::DigestsImpl : public IDigests {
+ public:
+  explicit DigestsImpl(SimMachine& m) : m_(m) {}
+  std::optional<Sha256Digest> Sha256File(
+      const std::string& path, const std::function<bool(std::uint64_t)>& progress) override;
 
  private:
   SimMachine& m_;

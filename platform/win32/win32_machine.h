@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "platform/win32/clock_win.h"
 #include "platform/win32/codepage_win.h"
+#include "platform/win32/digests_win.h"
 #include "platform/win32/environment_win.h"
 #include "platform/win32/files_win.h"
 #include "platform/win32/processes_win.h"
@@ -30,7 +31,8 @@ class Win32Machine {
   // References into this object: it must outlive the bundle.
   Platform platform() {
     return Platform{files_,     env_,       codepage_, system_, versions_, registry_,
-                    processes_, volumes_,   shell_,    clock_,  resources_, pump_};
+                    processes_, volumes_,   shell_,    clock_,  resources_, pump_,
+                    digests_};
   }
 
  private:
@@ -46,6 +48,7 @@ class Win32Machine {
   Win32Clock clock_;
   Win32Resources resources_;
   Win32MessagePump pump_;
+  Win32Digests digests_;
 };
 
 }  // namespace lum::win32

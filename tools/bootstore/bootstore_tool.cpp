@@ -109,10 +109,43 @@ bool Apply(const StoreCommand& c, BootStore& store, std::string& message) {
     }
     case StoreVerb::Export:
     case StoreVerb::Import:
+    case StoreVerb::Enum:
       break;
   }
   message = "The operation completed successfully.";
   return true;
+}
+
+// The listing of /enum: each object with its real identifier and elements,
+// in the layout of the system's editor (name padded to 24 columns).
+std::string ListObject(const BootObject& o) {
+  auto row = [](const std::string& name, const std::string& value) {
+    std::string line = name;
+    line.resize(std::max<std::size_t>(line.size() + 1, 24), ' ');
+    return line + value + "\r\n";
+  };
+  std::string text = (o.application.empty() ? "Device options" : o.application) + "\r\n";
+  text += std::string(text.size() - 2, '-') + "\r\n";
+  text += row("identifier", o.id);
+  for (const auto& [name, value] : o.elements) text += row(name, value);
+  return text + "\r\n";
+}
+
+StoreResult Enumerate(const StoreCommand& c, BootStore& store, const std::string& path) {
+  if (c.id.empty()) {
+    std::string text;
+    for (const BootObject& o : store.objects) text += ListObject(o);
+    return Done(storeexit::Ok, text, path);
+  }
+  std::string id = c.id;
+  if (SameTextAscii(id, "{default}")) {
+    const std::string* d = store.Manager().Get("default");
+    if (!d) return Done(storeexit::Failed, "The boot manager has no default entry.", path);
+    id = *d;
+  }
+  const BootObject* o = store.Find(id);
+  if (!o) return Done(storeexit::Failed, "The specified entry " + id + " does not exist.", path);
+  return Done(storeexit::Ok, ListObject(*o), path);
 }
 
 }  // namespace
@@ -143,6 +176,7 @@ StoreResult RunBootStore(std::string_view argText, IStoreFiles& files) {
       return Done(storeexit::StoreError, "the store " + path + " was left untouched: " + error, path);
   }
 
+  if (cmd.verb == StoreVerb::Enum) return Enumerate(cmd, store, path);
   if (cmd.verb == StoreVerb::Export) {
     if (!files.Replace(cmd.file, SerializeStore(store)))
       return Done(storeexit::StoreError, "cannot write " + cmd.file + ": " + files.LastErrorText(), path);

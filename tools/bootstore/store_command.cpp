@@ -166,6 +166,20 @@ bool ParseStoreCommand(std::string_view argText, StoreCommand& out, std::string&
     out.id = arg(1);
     return true;
   }
+  if (verb == "/enum") {
+    // /enum [id] [/v]: one object ({default}, {bootmgr} or an identifier) or all.
+    std::size_t k = 1;
+    if (k < n && Lower(arg(k)) != "/v") {
+      const std::string id = Lower(arg(k));
+      if (id != "{default}" && id != "{bootmgr}" && !IsBracedGuid(arg(k))) return bad();
+      out.id = arg(k);
+      ++k;
+    }
+    if (k < n && Lower(arg(k)) == "/v") ++k;
+    if (k != n) return bad();
+    out.verb = StoreVerb::Enum;
+    return true;
+  }
   if (verb == "/delete") {
     if (n != 2 && !(n == 3 && Lower(arg(2)) == "/f")) return bad();
     if (!needId(1)) return false;

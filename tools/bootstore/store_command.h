@@ -18,7 +18,7 @@
 
 namespace lum {
 
-enum class StoreVerb { Export, Import, Create, Set, DisplayOrderAddLast, Timeout, Default, Delete };
+enum class StoreVerb { Export, Import, Create, Set, DisplayOrderAddLast, Timeout, Default, Delete, Enum };
 
 struct StoreCommand {
   StoreVerb verb = StoreVerb::Export;

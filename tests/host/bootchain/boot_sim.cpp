@@ -148,10 +148,11 @@ std::string StandinBytes(const std::string& file) {
   return ReadHost(std::string(LUMORA_PAYLOAD_BUILD_DIR) + "/standin/" + file);
 }
 
-DriveState Snapshot(const sim::SimMachine& m, const std::string& winDir) {
+DriveState Snapshot(const sim::SimMachine& m, const std::string& winDir, bool withUndoRecord) {
   DriveState out;
   const std::string base = IncludeTrailingBackslash(winDir);
   for (const sim::SimTreeEntry& e : m.Tree(base)) {
+    if (!withUndoRecord && base.size() == 3 && AsciiUpper(e.path).rfind("ZQUNDO\\", 0) == 0) continue;
     EntryState s;
     s.attributes = e.attributes;
     s.isDir = e.isDir;
@@ -239,7 +240,8 @@ BootSim::BootSim()
       platform_{m.platform().files,    m.platform().env,     m.platform().codepage,
                 m.platform().system,   m.platform().versions, m.platform().registry,
                 m.platform().processes, *bootPartition_,      m.platform().shell,
-                m.platform().clock,    m.platform().resources, m.platform().pump} {
+                m.platform().clock,    m.platform().resources, m.platform().pump,
+                m.platform().digests} {
   for (const auto& [key, path] : PayloadFiles()) {
     std::size_t slash = key.find('/');
     m.AddResource(key.substr(0, slash), key.substr(slash + 1), ReadHost(path));
@@ -292,15 +294,32 @@ void BootSim::InstallSystemEditor(const std::string& path) { m.PutFile(path, "MZ
 
 void BootSim::LockLiveStore() { m.Fail("files.Copy", "C:\\Boot\\BCD", kSharingViolation); }
 
-std::vector<std::string> BootSim::EditorCalls() const {
+std::vector<std::string> BootSim::AllEditorCalls() const {
   std::vector<std::string> out;
   for (const std::string& line : m.Started())
     if (IsEditor(line)) out.push_back(line);
   return out;
 }
 
+std::vector<std::string> BootSim::EditorCalls() const {
+  std::vector<std::string> out;
+  for (const std::string& line : AllEditorCalls())
+    if (line.find("\\ZqUndo\\") == std::string::npos && line.find(" /enum ") == std::string::npos)
+      out.push_back(line);
+  return out;
+}
+
 bool BootSim::RunPe(bool uefi, std::string& error, const std::string& image) {
-  return PreparePeBoot(p(), ini_, image, "x86", "5", error, uefi, "Lumora", "", "", "");
+  UndoJournal journal(p());
+  BootRun run{journal, stop ? stop : [] { return false; }};
+  const bool ok = PreparePeBoot(p(), ini_, run, image, "x86", "5", error, uefi, "Lumora", "", "", "");
+  stopped = run.stopped;
+  return ok;
+}
+
+bool BootSim::UndoEarlierRun() {
+  UndoJournal journal(p());
+  return !journal.HasRecord() || journal.Undo();
 }
 
 TGhofilesysinfo BootSim::WorkflowGhostInfo() {
@@ -312,7 +331,11 @@ TGhofilesysinfo BootSim::WorkflowGhostInfo() {
 }
 
 bool BootSim::RunGhost(std::string& error) {
-  return PrepareGhostBoot(p(), ini_, WorkflowGhostInfo(), "Lumora", error);
+  UndoJournal journal(p());
+  BootRun run{journal, stop ? stop : [] { return false; }};
+  const bool ok = PrepareGhostBoot(p(), ini_, run, WorkflowGhostInfo(), "Lumora", error);
+  stopped = run.stopped;
+  return ok;
 }
 
 std::vector<std::string> BootSim::OtherStarts() const {

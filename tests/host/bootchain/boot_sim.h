@@ -4,6 +4,7 @@
 // as programs that run the real tool cores against the simulated drives, a
 // boot partition that appears behind a temporary drive letter, and drive
 // snapshots that can be compared file by file.
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -35,8 +36,9 @@ struct EntryState {
 };
 using DriveState = std::map<std::string, EntryState>;  // by upper-cased path below the root
 
-// Everything under a folder of the simulated machine.
-DriveState Snapshot(const sim::SimMachine& m, const std::string& winDir);
+// Everything under a folder of the simulated machine; the undo record
+// (ZqUndo\ at the root) only when asked for.
+DriveState Snapshot(const sim::SimMachine& m, const std::string& winDir, bool withUndoRecord = false);
 // One line per difference, sorted by path: "+ PATH 0xAA" (added), "- PATH"
 // (removed), "~ PATH 0xAA->0xBB" (attributes), "~ PATH content" (bytes).
 std::vector<std::string> Diff(const DriveState& before, const DriveState& after);
@@ -95,8 +97,11 @@ class BootSim {
   // Windows keeps its live store open: copying a file over C:\Boot\BCD fails.
   void LockLiveStore();
 
-  // The editor's command lines in the order they started.
+  // The chains' editor command lines in the order they started, without the
+  // export for the undo record and the read-back after the commands.
   std::vector<std::string> EditorCalls() const;
+  // Every editor command line.
+  std::vector<std::string> AllEditorCalls() const;
   // Command lines that started and are not the editor's.
   std::vector<std::string> OtherStarts() const;
   std::string Store() const;  // C:\Boot\BCD
@@ -105,6 +110,12 @@ class BootSim {
   bool RunPe(bool uefi, std::string& error, const std::string& image = "D:\\ZqGhost\\win7x64.gho");
   // PrepareGhostBoot with the workflow's record (data 1:2, system 1:1, no password).
   bool RunGhost(std::string& error);
+  // What the workflow does before a preparation: undo what earlier runs left.
+  bool UndoEarlierRun();
+  // Asked by the preparation between its steps (the user quitting); the
+  // last run saw it and undid itself.
+  std::function<bool()> stop;
+  bool stopped = false;
   static TGhofilesysinfo WorkflowGhostInfo();
 
   static const char kBootIni[];

@@ -126,7 +126,9 @@ TEST(XpPeChain, TitleGoesIntoBootIniWithoutQuotationMarks) {
   BootSim s;
   s.UseXp();
   std::string error;
-  ASSERT_TRUE(PreparePeBoot(s.p(), s.ini(), "D:\\ZqGhost\\win7x64.gho", "x86", "5", error, false,
+  UndoJournal journal(s.p());
+  BootRun run{journal};
+  ASSERT_TRUE(PreparePeBoot(s.p(), s.ini(), run, "D:\\ZqGhost\\win7x64.gho", "x86", "5", error, false,
                             "重装 系统", "", "", ""))
       << error;
   std::string ini = s.m.ReadFile("C:\\boot.ini").value();
@@ -168,16 +170,21 @@ TEST(BiosPeChain, SystemEditorOn32BitWindows7) {
   EXPECT_EQ(s.Store(), kStoreAfterBiosEntry);
 }
 
-TEST(BiosPeChain, SecondRunKeepsTheExportAndRepeatsTheCommands) {
+// The second run starts from the machine before the first (the workflow
+// undoes the first run's changes): the same export and commands again.
+TEST(BiosPeChain, SecondRunStartsFromTheOriginalStore) {
   BootSim s;
   std::string error;
   ASSERT_TRUE(s.RunPe(false, error)) << error;
   const DriveState first = Snapshot(s.m, "C:\\");
-  const std::size_t firstCalls = s.EditorCalls().size();
+  const Lines firstCalls = s.EditorCalls();
+  ASSERT_TRUE(s.UndoEarlierRun());
+  EXPECT_EQ(s.Store(), BootSim::StoreBefore());
+  const std::size_t before = s.EditorCalls().size();
   ASSERT_TRUE(s.RunPe(false, error)) << error;
   const Lines all = s.EditorCalls();
-  Lines second(all.begin() + static_cast<std::ptrdiff_t>(firstCalls), all.end());
-  EXPECT_EQ(second, BiosEntryLines(kCarriedEditor));  // no export this time
+  Lines second(all.begin() + static_cast<std::ptrdiff_t>(before), all.end());
+  EXPECT_EQ(second, firstCalls);
   EXPECT_EQ(Diff(first, Snapshot(s.m, "C:\\")), Lines{});
   EXPECT_EQ(s.m.ReadFile("C:\\Boot\\BCD_JP"), BootSim::StoreBefore());
   EXPECT_EQ(s.Store(), kStoreAfterBiosEntry);

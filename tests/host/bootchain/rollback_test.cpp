@@ -1,15 +1,17 @@
-// Every failure exit of every chain, with the rollback: afterwards the system
-// drive equals the drive before except for what the rollback leaves in place
-// (the menu, the extracted WIM, the EFI files, the hand-off and command
-// files, the files in T) and the PE image, which it deletes. The live boot
-// store cannot be overwritten by a copy, as on a running Windows; where the
-// editor had changed it, the rollback restores it through the editor.
+// The fault matrix: every chain, every failure exit, in the first run, in a
+// second run after a completed first, and in a third after a failed second.
+// Afterwards the drives equal the drives before the first run, file by file
+// with attributes (the run log aside), and the boot store or boot.ini is the
+// one from before. The live boot store cannot be overwritten by a copy, as on
+// a running Windows; the undo imports the export through the editor.
 #include <gtest/gtest.h>
 
 #include <functional>
 
+#include "boot/bcd_editor.h"
 #include "boot/ghost_boot.h"
 #include "boot/rollback.h"
+#include "boot/undo_journal.h"
 #include "boot/zip_error.h"
 #include "tests/host/boot/test_support.h"
 #include "tests/host/bootchain/boot_sim.h"
@@ -21,7 +23,7 @@ using Lines = std::vector<std::string>;
 
 #define G "{B3CA8E0F-B903-4D4D-BB12-69359F196E93}"
 
-enum class Chain { XpPe, BiosPe, Uefi, GhostXp, GhostVista };
+enum class Chain { XpPe, BiosPe, Uefi64, Uefi32, GhostXp, GhostVista };
 
 // The restore archive with only some of its three files, zipped as the build does.
 std::string ArchiveWith(const std::vector<std::string>& names) {
@@ -36,228 +38,259 @@ std::string ArchiveWith(const std::vector<std::string>& names) {
 
 void NotAnImage(BootSim& s) { s.m.PutFile("D:\\ZqGhost\\win7x64.gho", "PK\x03\x04 not an image"); }
 
-const char kLog[] = "+ WINDOWS\\TEMP\\ORVEKRUN.LOG 0x20";
-const char kNoIso[] = "- BOOT\\KRP8PE6F.ISO";
-const char kEditorInT[] = "+ WINDOWS\\TEMP\\BCDEDIT.EXE 0x20";
-const char kToolInT[] = "+ WINDOWS\\TEMP\\KRPISO.KRP 0x20";
-const char kGrub[] = "+ BOOT\\GRUB\\ 0x10";
-const char kMenu[] = "+ BOOT\\GRUB\\MENU.LST 0x20";
-const char kGhostFile[] = "+ GHOST.BA_ 0x20";
-const char kArchiveInT[] = "+ WINDOWS\\TEMP\\~ZQRESTMP.TMP 0x20";
-const Lines kEfiTree = {"+ EFI\\ 0x10",
-                        "+ EFI\\MICROSOFT\\ 0x10",
-                        "+ EFI\\MICROSOFT\\BOOT\\ 0x10",
-                        "+ EFI\\MICROSOFT\\BOOT\\BCD 0x20",  // the export copied back beside itself
-                        "+ EFI\\MICROSOFT\\BOOT\\BOOTMGFW.EFI 0x20",
-                        "+ EFI\\MICROSOFT\\BOOT\\BOOTMGR.EFI 0x20",
-                        "+ EFI\\MICROSOFT\\BOOT\\MEMTEST.EFI 0x20",
-                        "+ EFI\\MICROSOFT\\BOOT\\ZH-CN\\ 0x10",
-                        "+ EFI\\MICROSOFT\\BOOT\\ZH-CN\\BOOTMGFW.EFI.MUI 0x20",
-                        "+ EFI\\MICROSOFT\\BOOT\\ZH-CN\\BOOTMGR.EFI.MUI 0x20",
-                        "+ EFI\\MICROSOFT\\BOOT\\ZH-CN\\MEMTEST.EFI.MUI 0x20"};
 
-Lines Join(Lines a, const Lines& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
+
+struct Failure {
+  const char* name;
+  std::vector<Chain> chains;
+  std::function<void(BootSim&)> apply;  // makes the next run fail
+  const char* error;                     // "" when the run stops for a quit
+};
+
+// How many editor commands have started since the failure was applied.
+std::function<bool()> QuitAfterEditorCommands(BootSim& s, std::size_t n) {
+  const std::size_t base = s.AllEditorCalls().size();
+  return [&s, base, n] { return s.AllEditorCalls().size() >= base + n; };
 }
 
-struct FailureCase {
-  const char* name;
-  Chain chain;
-  std::function<void(BootSim&)> setup;  // before the drive is recorded
-  const char* error;
-  Lines changes;          // of C: against the drive before
-  bool storeRestored;     // the editor had changed the store and the rollback imported the export
-};
+const std::vector<Chain> kStoreChains = {Chain::BiosPe, Chain::Uefi64, Chain::Uefi32, Chain::GhostVista};
+const std::vector<Chain> kPeStoreChains = {Chain::BiosPe, Chain::Uefi64, Chain::Uefi32};
+const std::vector<Chain> kUefi = {Chain::Uefi64, Chain::Uefi32};
+const std::vector<Chain> kPe = {Chain::XpPe, Chain::BiosPe, Chain::Uefi64, Chain::Uefi32};
+const std::vector<Chain> kGhost = {Chain::GhostXp, Chain::GhostVista};
+const std::vector<Chain> kAll = {Chain::XpPe, Chain::BiosPe, Chain::Uefi64, Chain::Uefi32, Chain::GhostXp,
+                                 Chain::GhostVista};
 
-const FailureCase kFailures[] = {
-    {"XpLoaderMissing", Chain::XpPe, [](BootSim& s) { s.m.Fail("resources.Find", "gru"); },
-     "KRP模块创建失败！", {kLog}, false},
-    {"XpLoaderMbrMissing", Chain::XpPe, [](BootSim& s) { s.m.Fail("files.Write", "krppe.mbr"); },
-     "KRP模块创建失败！", {kNoIso, kLog}, false},
-    {"XpMenuMissing", Chain::XpPe, [](BootSim& s) { s.m.Fail("files.Write", "MENU.LST"); },
-     "启动菜单模块创建失败！", {kGrub, kNoIso, kLog}, false},
-    {"XpImageOfNoKnownType", Chain::XpPe, NotAnImage, "映像文件类型错误！", {kGrub, kMenu, kNoIso}, false},
-    {"XpConfigNotWritten", Chain::XpPe, [](BootSim& s) { s.m.Fail("files.Write", "KFun.JP"); },
-     "系统配置1文件创建失败！", {kGrub, kMenu, kNoIso}, false},
-    {"XpTitleNotWritten", Chain::XpPe, [](BootSim& s) { s.m.Fail("files.Write", "GFun.JP"); },
-     "系统配置2文件创建失败！", {kGrub, kMenu, kNoIso}, false},
+const char* LoaderText(Chain c) { return c == Chain::XpPe ? "KRP模块创建失败！" : "KRP启动模块创建失败！"; }
 
-    {"BiosLoaderMissing", Chain::BiosPe, [](BootSim& s) { s.m.Fail("files.Write", "C:\\krppe", 5, 1); },
-     "KRP启动模块创建失败！", {kNoIso, kEditorInT, kLog}, false},
-    {"BiosLoaderMbrMissing", Chain::BiosPe, [](BootSim& s) { s.m.Fail("files.Write", "krppe.mbr"); },
-     "KRP启动模块创建失败！", {kNoIso, kEditorInT, kLog}, false},
-    {"BiosMenuMissing", Chain::BiosPe, [](BootSim& s) { s.m.Fail("files.Write", "MENU.LST"); },
-     "启动菜单模块创建失败！", {kGrub, kNoIso, kEditorInT, kLog}, false},
-    {"BiosImageOfNoKnownType", Chain::BiosPe, NotAnImage, "映像文件类型错误！",
-     {kGrub, kMenu, kNoIso, kEditorInT}, true},
-    {"BiosTitleNotWritten", Chain::BiosPe, [](BootSim& s) { s.m.Fail("files.Write", "GFun.JP"); },
-     "系统配置2文件创建失败！", {kGrub, kMenu, kNoIso, kEditorInT}, true},
+const std::vector<Failure>& Failures() {
+  static const std::vector<Failure> list = {
+      {"XpLoaderMissing", {Chain::XpPe}, [](BootSim& s) { s.m.Fail("resources.Find", "gru"); }, "KRP模块创建失败！"},
+      {"XpLoaderMbrMissing", {Chain::XpPe}, [](BootSim& s) { s.m.Fail("files.Write", "krppe.mbr"); },
+       "KRP模块创建失败！"},
+      {"MenuMissing", {Chain::XpPe, Chain::BiosPe}, [](BootSim& s) { s.m.Fail("files.Write", "MENU.LST"); },
+       "启动菜单模块创建失败！"},
+      {"BootIniNotChanged", {Chain::XpPe}, [](BootSim& s) { s.m.Fail("files.Write", "boot.ini"); },
+       "KRP模块创建失败！"},
+      {"BiosLoaderMissing", {Chain::BiosPe}, [](BootSim& s) { s.m.Fail("resources.Find", "gru"); },
+       "KRP启动模块创建失败！"},
+      {"ImageOfNoKnownType", kPe, NotAnImage, "映像文件类型错误！"},
+      {"ConfigNotWritten", kPe, [](BootSim& s) { s.m.Fail("files.Write", "KFun.JP"); }, "系统配置1文件创建失败！"},
+      {"TitleNotWritten", kPe, [](BootSim& s) { s.m.Fail("files.Write", "GFun.JP"); }, "系统配置2文件创建失败！"},
+      {"ToolCannotStart", kUefi, [](BootSim& s) { s.m.Fail("processes.Start", "krpiso"); }, "Boot模块创建失败！"},
+      {"PeImageDamaged", kUefi,
+       [](BootSim& s) { s.m.PutFile("C:\\BOOT\\KRP8PE6F.ISO", std::string(40000, 'x')); }, "Boot模块创建失败！"},
+      {"SdiMissing", kUefi, [](BootSim& s) { s.m.Fail("files.Write", "BOOT.SDI"); }, "SDI模块创建失败！"},
+      {"ArchiveWithoutLoader", kGhost,
+       [](BootSim& s) { s.m.AddResource("FUN", "BOOTADD", ArchiveWith({"Varnix.ima", "wvldr.mbr"})); },
+       "Boot启动文件创建失败！"},
+      {"ArchiveDamaged", kGhost,
+       [](BootSim& s) {
+         std::string a = PayloadBytes("fun", "bootadd");
+         s.m.AddResource("FUN", "BOOTADD", a.substr(0, a.size() / 2));
+       },
+       "Boot启动文件创建失败！"},
+      {"CommandFileNotWritten", kGhost, [](BootSim& s) { s.m.Fail("files.Write", "Ghost.ba_"); },
+       "Boot启动文件创建失败！"},
+      {"NoDevicePath", {Chain::GhostVista}, [](BootSim& s) { s.m.Fail("volumes.QueryDosDevice", "C:"); },
+       "系统分区磁盘路径获取失败！"},
+      // The store: the editor refuses a command, the entry is not the default
+      // afterwards, the export for the undo cannot be made.
+      {"EditorCommandFails", kStoreChains, [](BootSim& s) { s.m.Fail("processes.Start", "/default"); }, nullptr},
+      {"ReadBackFails", kStoreChains, [](BootSim& s) { s.m.Fail("processes.RunCaptured", "/enum"); }, nullptr},
+      {"StoreNotExported", kStoreChains, [](BootSim& s) { s.m.Fail("files.Write", "store.bcd"); }, nullptr},
+      // The user quits while the preparation runs.
+      {"QuitAtOnce", kAll, [](BootSim& s) { s.stop = [] { return true; }; }, ""},
+      {"QuitAfterThreeEditorCommands", kStoreChains, [](BootSim& s) { s.stop = QuitAfterEditorCommands(s, 3); },
+       ""},
+  };
+  return list;
+}
 
-    {"UefiToolCannotStart", Chain::Uefi, [](BootSim& s) { s.m.Fail("processes.Start", "krpiso"); },
-     "Boot模块创建失败！", {kNoIso, kEditorInT, kToolInT}, false},
-    {"UefiToolNotWritten", Chain::Uefi, [](BootSim& s) { s.m.Fail("resources.Find", "mak"); },
-     "Boot模块创建失败！", {kNoIso, kEditorInT, kLog}, false},
-    {"UefiPeImageDamaged", Chain::Uefi,
-     [](BootSim& s) { s.m.PutFile("C:\\BOOT\\KRP8PE6F.ISO", std::string(40000, 'x')); },
-     "Boot模块创建失败！", {kNoIso, kEditorInT, kToolInT}, false},
-    {"UefiPeImageMissing", Chain::Uefi,
-     [](BootSim& s) { s.m.platform().files.Delete("C:\\BOOT\\KRP8PE6F.ISO"); },
-     "Boot模块创建失败！", {kEditorInT, kToolInT}, false},
-    {"UefiSdiMissing", Chain::Uefi, [](BootSim& s) { s.m.Fail("files.Write", "BOOT.SDI"); },
-     "SDI模块创建失败！", {"+ BOOT\\KRP8PE6L.WIM 0x20", kNoIso, kEditorInT, kLog}, false},
-    {"UefiImageOfNoKnownType", Chain::Uefi, NotAnImage, "映像文件类型错误！",
-     Join({"+ BOOT\\KRP8PE6L.WIM 0x20", kNoIso}, kEfiTree), true},
+const char* StoreFailureText(Chain c) {
+  switch (c) {
+    case Chain::BiosPe: return "KRP启动模块创建失败！";
+    case Chain::Uefi64:
+    case Chain::Uefi32: return "Boot模块创建失败！";
+    default: return "Boot启动文件创建失败！";
+  }
+}
 
-    {"GhostXpArchiveWithoutImage", Chain::GhostXp,
-     [](BootSim& s) { s.m.AddResource("FUN", "BOOTADD", ArchiveWith({"wvldr", "wvldr.mbr"})); },
-     "Boot启动文件创建失败！", {kGhostFile, kArchiveInT}, false},
-    {"GhostXpArchiveWithoutLoader", Chain::GhostXp,
-     [](BootSim& s) { s.m.AddResource("FUN", "BOOTADD", ArchiveWith({"Varnix.ima", "wvldr.mbr"})); },
-     "Boot启动文件创建失败！", {kGhostFile, kArchiveInT}, false},
-    {"GhostXpCommandFileNotWritten", Chain::GhostXp, [](BootSim& s) { s.m.Fail("files.Write", "Ghost.ba_"); },
-     "Boot启动文件创建失败！", {}, false},
-    {"GhostVistaArchiveWithoutBootRecord", Chain::GhostVista,
-     [](BootSim& s) { s.m.AddResource("FUN", "BOOTADD", ArchiveWith({"wvldr", "Varnix.ima"})); },
-     "Boot启动文件创建失败！", {kGhostFile, kArchiveInT}, false},
-    {"GhostVistaNoDevicePath", Chain::GhostVista, [](BootSim& s) { s.m.Fail("volumes.QueryDosDevice", "C:"); },
-     "系统分区磁盘路径获取失败！", {kGhostFile, kArchiveInT}, false},
-    {"GhostVistaCommandFileNotWritten", Chain::GhostVista,
-     [](BootSim& s) { s.m.Fail("files.Write", "Ghost.ba_"); }, "Boot启动文件创建失败！", {}, false},
-};
-
-void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
+const char* ChainName(Chain c) {
+  switch (c) {
+    case Chain::XpPe: return "XpPe";
+    case Chain::BiosPe: return "BiosPe";
+    case Chain::Uefi64: return "Uefi64";
+    case Chain::Uefi32: return "Uefi32";
+    case Chain::GhostXp: return "GhostXp";
+    case Chain::GhostVista: return "GhostVista";
+  }
+  return "?";
+}
 
 bool IsGhost(Chain c) { return c == Chain::GhostXp || c == Chain::GhostVista; }
 bool IsXp(Chain c) { return c == Chain::XpPe || c == Chain::GhostXp; }
 
-class Failures : public ::testing::TestWithParam<FailureCase> {};
-
-TEST_P(Failures, FailWithTheTextAndRollBack) {
-  const FailureCase& c = GetParam();
-  BootSim s;
-  if (IsXp(c.chain)) s.UseXp();
+void SetUpChain(BootSim& s, Chain c) {
+  if (IsXp(c)) s.UseXp();
   else s.LockLiveStore();
-  if (IsGhost(c.chain)) s.m.platform().files.Delete("C:\\BOOT\\KRP8PE6F.ISO");  // the Ghost path has no PE
-  c.setup(s);
-  const DriveState before = Snapshot(s.m, "C:\\");
-
-  std::string error;
-  bool ok = IsGhost(c.chain) ? s.RunGhost(error) : s.RunPe(c.chain == Chain::Uefi, error);
-  EXPECT_FALSE(ok);
-  EXPECT_EQ(error, c.error);
-  EXPECT_EQ(Diff(before, Snapshot(s.m, "C:\\")), Changes(c.changes));
-  if (IsXp(c.chain)) {
-    EXPECT_EQ(s.m.Attributes("C:\\boot.ini"), 0x07u);
-    EXPECT_TRUE(s.m.Started().empty());
-  } else {
-    EXPECT_EQ(s.Store(), BootSim::StoreBefore());
-    Lines calls = s.EditorCalls();
-    const std::string exportPath =
-        c.chain == Chain::Uefi ? "C:\\EFI\\Microsoft\\Boot\\BCD_JP" : "C:\\Boot\\BCD_JP";
-    const bool imported = !calls.empty() && calls.back() == std::string(kCarriedEditor) + " /import " + exportPath;
-    EXPECT_EQ(imported, c.storeRestored);
-  }
+  if (c == Chain::Uefi32) s.m.UseWindows(10, 0, 10240, 0, false, "10.0.10240.16384");
+  if (c == Chain::Uefi64) s.m.UseWindows(10, 0, 10240, 0, true, "10.0.10240.16384");
+  if (IsGhost(c)) s.m.platform().files.Delete("C:\\BOOT\\KRP8PE6F.ISO");  // the Ghost path has no PE
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryExit, Failures, ::testing::ValuesIn(kFailures),
-                         [](const auto& info) { return std::string(info.param.name); });
+bool RunChain(BootSim& s, Chain c, std::string& error) {
+  // As the workflow does before every preparation.
+  if (!s.UndoEarlierRun()) {
+    error = "<earlier run not undone>";
+    return false;
+  }
+  return IsGhost(c) ? s.RunGhost(error) : s.RunPe(c == Chain::Uefi64 || c == Chain::Uefi32, error);
+}
 
-// A damaged archive raises the archive layer's error: no text, no rollback,
-// the command file stays.
-TEST(GhostArchive, DamagedArchiveRaisesWithoutRollback) {
-  for (bool xp : {true, false}) {
-    SCOPED_TRACE(xp ? "XP" : "Vista");
+// Both drives, without the run log and the downloaded image (data the
+// failure cases may change on purpose).
+DriveState Drives(BootSim& s) {
+  DriveState all;
+  for (auto& [path, state] : Snapshot(s.m, "C:\\", true))
+    // The log, and the PE image that the workflow copies there (some cases damage it on purpose).
+    if (path != "WINDOWS\\TEMP\\ORVEKRUN.LOG" && path != "BOOT\\KRP8PE6F.ISO") all["C:\\" + path] = state;
+  for (auto& [path, state] : Snapshot(s.m, "D:\\", true))
+    if (path.rfind("ZQGHOST\\", 0) != 0) all["D:\\" + path] = state;
+  return all;
+}
+
+std::string BootConfig(BootSim& s, Chain c) {
+  return IsXp(c) ? s.m.ReadFile("C:\\boot.ini").value_or("<none>") : s.Store();
+}
+
+enum class History { First, AfterCompleted, AfterFailed };
+
+TEST(FaultMatrix, EveryChainEveryExitEveryHistoryLeavesTheMachineAsBefore) {
+  int cases = 0;
+  for (const Failure& f : Failures()) {
+    for (Chain c : f.chains) {
+      for (History h : {History::First, History::AfterCompleted, History::AfterFailed}) {
+        SCOPED_TRACE(std::string(f.name) + " " + ChainName(c) + " " +
+                     (h == History::First ? "first run" : h == History::AfterCompleted ? "after a completed run"
+                                                                                      : "after a failed run"));
+        ++cases;
+        BootSim s;
+        SetUpChain(s, c);
+        const DriveState before = Drives(s);
+        const std::string configBefore = BootConfig(s, c);
+        std::string error;
+        if (h != History::First) {
+          ASSERT_TRUE(RunChain(s, c, error)) << error;
+          ASSERT_NE(BootConfig(s, c), configBefore);  // armed
+        }
+        const int failingRuns = h == History::AfterFailed ? 2 : 1;
+        for (int i = 0; i < failingRuns; ++i) {
+          f.apply(s);
+          error = "<not set>";
+          EXPECT_FALSE(RunChain(s, c, error));
+          const char* expected = f.error ? f.error : StoreFailureText(c);
+          EXPECT_EQ(error, expected);
+          EXPECT_EQ(s.stopped, std::string(expected).empty());
+        }
+        s.m.ClearFailures();
+        s.stop = nullptr;
+        EXPECT_EQ(Diff(before, Drives(s)), Lines{});
+        EXPECT_EQ(BootConfig(s, c), configBefore);
+        if (IsXp(c)) EXPECT_EQ(s.m.Attributes("C:\\boot.ini"), 0x07u);
+      }
+    }
+  }
+  std::cout << "fault matrix: " << cases << " cases\n";
+}
+
+// A completed run stays armed with its record; the next one starts from the
+// machine before the first and arms it again, the same way.
+TEST(FaultMatrix, SecondCompletedRunArmsFromTheOriginalState) {
+  for (Chain c : kAll) {
+    SCOPED_TRACE(ChainName(c));
     BootSim s;
-    if (xp) s.UseXp();
-    s.m.PutFile("C:\\krppe", "left by an earlier run");
-    // Cut short: the directory at the end of the archive is missing.
-    std::string archive = PayloadBytes("fun", "bootadd");
-    s.m.AddResource("FUN", "BOOTADD", archive.substr(0, archive.size() / 2));
-    const DriveState before = Snapshot(s.m, "C:\\");
+    SetUpChain(s, c);
     std::string error;
-    EXPECT_THROW(s.RunGhost(error), ZipError);
-    EXPECT_EQ(Diff(before, Snapshot(s.m, "C:\\")), Changes({kGhostFile, kArchiveInT}));
-    EXPECT_TRUE(s.EditorCalls().empty());
+    ASSERT_TRUE(RunChain(s, c, error)) << error;
+    const DriveState first = Drives(s);
+    const std::string configFirst = BootConfig(s, c);
+    EXPECT_TRUE(s.m.Exists("C:\\ZqUndo\\undo.lst"));
+    ASSERT_TRUE(RunChain(s, c, error)) << error;
+    EXPECT_EQ(Diff(first, Drives(s)), Lines{});
+    EXPECT_EQ(BootConfig(s, c), configFirst);
   }
 }
 
-// The rollback on its own.
-class Rollback : public ::testing::Test {
+// The record on its own.
+class Journal : public ::testing::Test {
  protected:
-  void Put(const std::string& path, const std::string& content, std::uint32_t attributes = 0x20) {
-    s.m.PutFile(path, content);
-    s.m.platform().files.SetAttributes(path, attributes);
-  }
   BootSim s;
+  UndoJournal j{s.p()};
 };
 
-TEST_F(Rollback, BothBootIniBackupsPresentTheGhostCopyWins) {
-  s.UseXp();
-  // Copies of a read-only boot.ini are read-only too; they go all the same.
-  Put("C:\\boot.pe", "from boot.pe", 0x07);
-  Put("C:\\boot.in_", "from boot.in_", 0x07);
-  RollbackBootArtefacts(s.p());
-  EXPECT_EQ(s.m.ReadFile("C:\\boot.ini"), "from boot.in_");
-  EXPECT_EQ(s.m.Attributes("C:\\boot.ini"), 0x07u);
-  EXPECT_FALSE(s.m.Exists("C:\\boot.pe"));
-  EXPECT_FALSE(s.m.Exists("C:\\boot.in_"));
+TEST_F(Journal, PutsBackContentAttributesAndAbsence) {
+  s.m.PutFile("C:\\keep.txt", "before");
+  s.m.platform().files.SetAttributes("C:\\keep.txt", 0x07);
+  ASSERT_TRUE(j.Keep("C:\\keep.txt"));
+  ASSERT_TRUE(j.Keep("C:\\new.txt"));
+  ASSERT_TRUE(j.KeepDirs("C:\\A\\B"));
+  ASSERT_TRUE(j.Keep("C:\\keep.txt"));  // noted once: the first state counts
+  s.m.platform().files.SetAttributes("C:\\keep.txt", 0x20);
+  s.m.PutFile("C:\\keep.txt", "after");
+  s.m.PutFile("C:\\new.txt", "ours");
+  s.m.platform().files.SetAttributes("C:\\new.txt", 0x07);
+  s.m.PutFile("C:\\A\\B\\x", "ours");
+  ASSERT_TRUE(j.Keep("C:\\A\\B\\x"));  // noted after it was written: stays as it is now
+  UndoJournal later(s.p());             // the next run reads the record from the disk
+  ASSERT_TRUE(later.HasRecord());
+  ASSERT_TRUE(later.Undo());
+  EXPECT_EQ(s.m.ReadFile("C:\\keep.txt"), "before");
+  EXPECT_EQ(s.m.Attributes("C:\\keep.txt"), 0x07u);
+  EXPECT_FALSE(s.m.Exists("C:\\new.txt"));
+  EXPECT_TRUE(s.m.Exists("C:\\A\\B"));  // a folder that is not empty stays
+  EXPECT_FALSE(s.m.Exists("C:\\ZqUndo"));
+  EXPECT_FALSE(UndoJournal(s.p()).HasRecord());
 }
 
-TEST_F(Rollback, OnlyBootIniPresentEndsLocked) {
-  s.m.platform().files.Delete("C:\\BOOT\\KRP8PE6F.ISO");
-  s.m.platform().files.Delete("C:\\Boot\\BCD");
-  Put("C:\\boot.ini", "[boot loader]\r\n", 0x20);
-  const DriveState before = Snapshot(s.m, "C:\\");
-  RollbackBootArtefacts(s.p());
-  EXPECT_EQ(Diff(before, Snapshot(s.m, "C:\\")), Lines{"~ BOOT.INI 0x20->0x07"});
-  EXPECT_TRUE(s.m.Started().empty());
+TEST_F(Journal, ALineCutShortByAPowerCutIsIgnored) {
+  ASSERT_TRUE(j.Keep("C:\\one.txt"));
+  s.m.PutFile("C:\\one.txt", "ours");
+  const std::string list = s.m.ReadFile("C:\\ZqUndo\\undo.lst").value();
+  s.m.PutFile("C:\\ZqUndo\\undo.lst", list + "F\t7\t2.sa");  // the copy's line never finished
+  UndoJournal later(s.p());
+  ASSERT_TRUE(later.Undo());
+  EXPECT_FALSE(s.m.Exists("C:\\one.txt"));
 }
 
-TEST_F(Rollback, EveryArtefactAtOnce) {
-  for (const char* f : {"C:\\Varnix.ima", "C:\\wvldr", "C:\\wvldr.mbr", "C:\\krppe", "C:\\krppe.mbr",
-                        "C:\\BOOT\\BOOT.SDI"})
-    Put(f, "artefact");
-  Put("C:\\Boot\\BCD_", "ghost export");
-  Put("C:\\Boot\\BCD_JP", "bios export");
-  Put("C:\\EFI\\Microsoft\\Boot\\BCD_JP", "uefi export");
-  Put("C:\\boot.ini", "changed", 0x07);
-  Put("C:\\boot.pe", "pe backup", 0x07);
-  // Left in place.
-  Put("C:\\BOOT\\GRUB\\MENU.LST", "menu");
-  Put("C:\\BOOT\\KRP8PE6L.WIM", "wim");
-  Put("C:\\KFun.JP", "k");
-  Put("C:\\Ghost.ba_", "g");
-  Put("C:\\Windows\\temp\\BCDEdit.exe", "editor");
-  const DriveState before = Snapshot(s.m, "C:\\");
-  RollbackBootArtefacts(s.p());
-  EXPECT_EQ(Diff(before, Snapshot(s.m, "C:\\")),
-            Changes({"~ BOOT\\BCD content", "- BOOT\\BCD_", "- BOOT\\BCD_JP", "- BOOT\\BOOT.SDI",
-                   "- BOOT\\KRP8PE6F.ISO", "~ BOOT.INI content", "- BOOT.PE", "+ EFI\\MICROSOFT\\BOOT\\BCD 0x20",
-                   "- EFI\\MICROSOFT\\BOOT\\BCD_JP", "- KRPPE", "- KRPPE.MBR", "- VARNIX.IMA", "- WVLDR",
-                   "- WVLDR.MBR"}));
-  EXPECT_EQ(s.Store(), "bios export");  // copied after the Ghost export
-  EXPECT_EQ(s.m.ReadFile("C:\\EFI\\Microsoft\\Boot\\BCD"), "uefi export");
-  EXPECT_EQ(s.m.ReadFile("C:\\boot.ini"), "pe backup");
-  EXPECT_TRUE(s.m.Started().empty());  // the store was not changed by an editor in this run
+TEST_F(Journal, AFileThatCannotBeSavedIsNotNoted) {
+  s.m.PutFile("C:\\boot.ini", "x");
+  s.m.Fail("files.Copy", "boot.ini");
+  EXPECT_FALSE(j.Keep("C:\\boot.ini"));
+  s.m.ClearFailures();
+  EXPECT_TRUE(j.Undo());
+  EXPECT_EQ(s.m.ReadFile("C:\\boot.ini"), "x");
 }
 
-TEST_F(Rollback, ChangedStoreIsImportedWithTheCarriedEditorWrittenForIt) {
+TEST_F(Journal, TheStoreComesBackThroughTheCarriedEditorWrittenForIt) {
   s.LockLiveStore();
-  s.m.PutFile("C:\\Boot\\BCD_JP", BootSim::StoreBefore());
-  s.m.PutFile("C:\\Boot\\BCD", "\xEF\xBB\xBF; Lumora boot store (text)\r\n");
-  RollbackBootArtefacts(s.p(), {kCarriedEditor, "C:\\Boot\\BCD_JP"});
-  EXPECT_EQ(s.EditorCalls(), Lines{std::string(kCarriedEditor) + " /import C:\\Boot\\BCD_JP"});
+  const std::string editor = LocateBcdEdit(s.p());
+  ASSERT_TRUE(j.KeepStore(editor));
+  ASSERT_TRUE(RunBcdEdit(s.p(), editor, " /timeout 9"));
+  s.m.platform().files.Delete(kCarriedEditor);
+  ASSERT_TRUE(j.Undo());
   EXPECT_EQ(s.Store(), BootSim::StoreBefore());
-  EXPECT_FALSE(s.m.Exists(kCarriedEditor));  // written for the import, taken away again
-  EXPECT_FALSE(s.m.Exists("C:\\Boot\\BCD_JP"));
+  EXPECT_FALSE(s.m.Exists(kCarriedEditor));
+  EXPECT_EQ(s.AllEditorCalls().back(), std::string(kCarriedEditor) + " /import C:\\ZqUndo\\store.bcd");
 }
 
-TEST_F(Rollback, ChangedStoreWithoutExportLosesTheProgramsEntry) {
-  s.InstallSystemEditor();
-  RollbackBootArtefacts(s.p(), {kSystemEditor, "C:\\Boot\\BCD_"});
-  EXPECT_EQ(s.EditorCalls(), Lines{std::string(kSystemEditor) + " /delete " G " /f"});
-  EXPECT_TRUE(s.m.Exists(kSystemEditor));
+TEST_F(Journal, ReadBackNamesOnlyOurEntryAsDefault) {
+  const std::string editor = LocateBcdEdit(s.p());
+  EXPECT_FALSE(StoreDefaultIsOurs(s.p(), editor));  // the store's default is Windows 7
+  for (const std::string& args : BiosPeEntryArgs("Lumora")) ASSERT_TRUE(RunBcdEdit(s.p(), editor, args));
+  EXPECT_TRUE(StoreDefaultIsOurs(s.p(), editor));
+  ASSERT_TRUE(RunBcdEdit(s.p(), editor, " /default {11111111-2222-3333-4444-555555555555}"));
+  EXPECT_FALSE(StoreDefaultIsOurs(s.p(), editor));  // there, but not the default
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ TEST(BootStoreEditor, RefusesEverythingElseAndLeavesTheStoreAlone) {
   const Case cases[] = {
       {"", storeexit::Usage},
       {"   ", storeexit::Usage},
-      {" /enum", storeexit::Usage},
+      {" /enum {bootmgr} /x", storeexit::Usage},
       {" /?", storeexit::Usage},
       {" /export", storeexit::Usage},
       {" /export a b", storeexit::Usage},

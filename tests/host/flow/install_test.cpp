@@ -72,6 +72,10 @@ class Rig {
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
                               fs::perms::others_read);
   }
+  // Publishes SHA256SUMS for every file served so far, as sha256sum writes it.
+  void PublishSums() {
+    ASSERT_EQ(std::system(("cd '" + www_.path() + "/a' && sha256sum -- $(ls | grep -v SHA256SUMS) > SHA256SUMS && chmod 644 SHA256SUMS").c_str()), 0);
+  }
   // A Ghost image: its signature, then data.
   std::string Image(const std::string& name) {
     return std::string("\xFE\xEF\x01\x00", 4) + enginetest::RandomBytes(300 * 1024, name.size());
@@ -142,6 +146,7 @@ TEST(Install, LegacyGhostPathToTheRestart) {
   Rig r(Style::Mbr);
   const std::string image = r.Image("win7x64.gho");
   r.Serve("win7x64.gho", image);
+  r.PublishSums();
   r.Start();
   EXPECT_EQ(r.Log(), SetupLines("引导类型：MBR"));
   EXPECT_EQ(r.view.page, kPageSysList);
@@ -153,12 +158,15 @@ TEST(Install, LegacyGhostPathToTheRestart) {
   EXPECT_EQ(m.DownList, Lines{r.Url("win7x64.gho")});
   EXPECT_EQ(m.GhoInfo.GhofilePath, "1:2\\ZqGhost\\win7x64.gho");
   Lines log = r.Log();
-  Lines head(log.begin(), log.begin() + std::min<std::size_t>(log.size(), 13));
+  Lines head(log.begin(), log.begin() + std::min<std::size_t>(log.size(), 17));
   Lines expected = SetupLines("引导类型：MBR");
   for (const std::string& l :
        Lines{"下载后文件路径:D:\\ZqGhost\\win7x64.gho", "文件路径:1:2\\ZqGhost\\win7x64.gho", "开始下载",
+             "[Load API] C:\\Windows\\Temp\\ZqXunlei\\xldl.dll", "[Download Url] " + r.Url("SHA256SUMS"),
+             "[Download Path] " + m.WorkDir, "读取校验文件：" + r.Url("SHA256SUMS"),
              "[Load API] C:\\Windows\\Temp\\ZqXunlei\\xldl.dll",
-             "[Download Url] " + r.Url("win7x64.gho"), "[Download Path] D:\\ZqGhost\\", "下载成功"})
+             "[Download Url] " + r.Url("win7x64.gho"), "[Download Path] D:\\ZqGhost\\", "下载成功",
+             "SHA256校验通过：D:\\ZqGhost\\win7x64.gho"})
     expected.push_back(l);
   head.resize(expected.size());
   EXPECT_EQ(head, expected);
@@ -267,7 +275,8 @@ TEST(Install, EachFailureLogsShowsAndEnds) {
          r.Serve("KRP8PE6F.ISO", r.peIso_);
          r.bs.m.Fail("files.Copy", "C:\\Boot\\KRP8PE6F.ISO");
        },
-       {"下载成功", "数据包拷贝失败！(C:\\Boot\\KRP8PE6F.ISO)"}, {"提示：数据包不存在！"}},
+       {"未校验SHA256(没有校验值)：D:\\ZqGhost\\KRP8PE6F.ISO", "数据包拷贝失败！(C:\\Boot\\KRP8PE6F.ISO)"},
+       {"提示：数据包不存在！"}},
       {"boot preparation failed", Style::Mbr,
        [](Rig& r) {
          r.Serve("win7x64.gho", r.Image("win7x64.gho"));
@@ -335,7 +344,7 @@ TEST(Install, QuitDuringTheDownloadStopsWithoutABootChain) {
     r.Start();
     bool done = false;
     r.OnPump([&](Rig& x) {
-      if (!done && x.view.page == kPageDownload) {
+      if (!done && x.view.captions["Down_fn"] == "win7x64.gho") {
         done = true;
         q.action(x.form);
       }
@@ -410,6 +419,132 @@ TEST(Install, UnknownSenderDoesNothing) {
   r.form.Contorl_install("JXLABA3");
   EXPECT_EQ(r.Log().size(), before);
   EXPECT_EQ(r.view.page, kPageSysList);
+}
+
+}  // namespace
+}  // namespace lum::flowtest
+
+namespace lum::flowtest {
+namespace {
+
+// The downloaded file is checked before anything of the boot is touched: its
+// format, then its SHA-256 against the server's SHA256SUMS. A file that
+// fails is deleted, the run log names it, the dialog tells the user, and the
+// program ends with the boot as it was.
+TEST(Verify, AFileThatFailsNeverReachesTheBoot) {
+  struct Case {
+    const char* what;
+    std::function<void(Rig&)> serve;
+    Lines tail;
+    Lines dialogs;
+    bool imageFetched;
+  };
+  const std::string html = "<html><body>Please log in to the hotel network</body></html>\n";
+  const std::vector<Case> cases = {
+      {"an HTML page served as the image", [&](Rig& r) { r.Serve("win7x64.gho", html); },
+       {"错误：下载的文件不是有效的系统镜像(D:\\ZqGhost\\win7x64.gho)"}, {"提示：下载的文件不是有效的系统镜像，请重试！"}, true},
+      {"an empty image", [](Rig& r) { r.Serve("win7x64.gho", ""); },
+       {"错误：下载的文件不是有效的系统镜像(D:\\ZqGhost\\win7x64.gho)"}, {"提示：下载的文件不是有效的系统镜像，请重试！"}, true},
+      {"an image other than the one listed",
+       [](Rig& r) {
+         r.Serve("win7x64.gho", r.Image("win7x64.gho"));
+         r.PublishSums();
+         r.Serve("win7x64.gho", r.Image("another image"));
+       },
+       {"错误：文件校验失败(D:\\ZqGhost\\win7x64.gho)"}, {"提示：下载的文件校验失败，请重试！"}, true},
+      {"a login page in the digest list's place",
+       [&](Rig& r) {
+         r.Serve("win7x64.gho", r.Image("win7x64.gho"));
+         r.Serve("SHA256SUMS", html);
+       },
+       {"错误：校验文件无法识别(URL:SHA256SUMS)"}, {"提示：校验文件无法识别，请稍后重试！"}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Rig r(Style::Mbr);
+    c.serve(r);
+    r.Start();
+    r.form.Contorl_install("JXBUTTONI3");
+    Lines log = r.Log();
+    ASSERT_GE(log.size(), c.tail.size());
+    Lines tail(log.end() - static_cast<long>(c.tail.size()), log.end());
+    for (std::string& l : tail) {
+      const std::string url = r.Url("");
+      if (std::size_t at = l.find(url); at != std::string::npos) l.replace(at, url.size(), "URL:");
+    }
+    EXPECT_EQ(tail, c.tail);
+    EXPECT_EQ(r.view.dialogs, c.dialogs);
+    EXPECT_TRUE(r.view.terminated);
+    EXPECT_EQ(r.Logged("[Download Url] " + r.Url("win7x64.gho")), c.imageFetched);
+    EXPECT_FALSE(r.bs.m.Exists("D:\\ZqGhost\\win7x64.gho"));
+    EXPECT_FALSE(r.bs.m.Exists("C:\\Ghost.ba_"));
+    EXPECT_FALSE(r.bs.m.Exists("C:\\ZqUndo"));
+    EXPECT_EQ(r.bs.Store(), test::BootSim::StoreBefore());
+    EXPECT_NE(r.view.page, kPageFinish);
+  }
+}
+
+TEST(Verify, WithoutADigestListOnlyTheFormatIsChecked) {
+  Rig r(Style::Mbr);
+  r.Serve("win7x64.gho", r.Image("win7x64.gho"));
+  r.Start();
+  r.form.Contorl_install("JXBUTTONI3");
+  EXPECT_TRUE(r.Logged("校验文件未发布：" + r.Url("SHA256SUMS")));
+  EXPECT_TRUE(r.Logged("未校验SHA256(没有校验值)：D:\\ZqGhost\\win7x64.gho"));
+  EXPECT_EQ(r.view.page, kPageFinish);
+}
+
+TEST(Verify, TheUefiPathChecksThePeImageToo) {
+  Rig r(Style::Gpt);
+  r.Serve("win10x64.gho", r.Image("win10x64.gho"));
+  r.Serve("KRP8PE6F.ISO", r.peIso_);
+  r.PublishSums();
+  r.Serve("KRP8PE6F.ISO", r.peIso_ + "changed on the way");
+  r.Start();
+  r.form.Contorl_install("JXBUTTONI5");
+  EXPECT_TRUE(r.Logged("SHA256校验通过：D:\\ZqGhost\\win10x64.gho"));
+  EXPECT_EQ(r.Log().back(), "错误：文件校验失败(D:\\ZqGhost\\KRP8PE6F.ISO)");
+  EXPECT_FALSE(r.bs.m.Exists("C:\\Boot\\KRP8PE6F.ISO"));
+  EXPECT_EQ(r.bs.Store(), test::BootSim::StoreBefore());
+}
+
+// Quitting while the image is hashed, or confirming the close on the install
+// page while the boot is being prepared: the program ends and nothing stays armed.
+TEST(Verify, QuitWhileHashingOrPreparingLeavesNothingArmed) {
+  struct Quit {
+    const char* what;
+    std::function<bool(Rig&)> when;
+    const char* logged;
+  };
+  const std::vector<Quit> quits = {
+      {"while hashing", [](Rig& x) { return x.view.captions["Down_SD"] == "校验中"; }, "校验中止：程序正在退出"},
+      {"on the install page", [](Rig& x) { return x.view.page == kPageInstall; },
+       "安装中止：程序正在退出，引导修改已撤销"},
+  };
+  for (const Quit& q : quits) {
+    SCOPED_TRACE(q.what);
+    Rig r(Style::Mbr);
+    r.Serve("win7x64.gho", r.Image("win7x64.gho"));
+    r.PublishSums();
+    r.Start();
+    r.view.answers = {kMbOk};
+    bool done = false;
+    r.OnPump([&](Rig& x) {
+      if (!done && q.when(x)) {
+        done = true;
+        x.form.Btn_CloseClick();
+      }
+    });
+    r.form.Contorl_install("JXBUTTONI3");
+    ASSERT_TRUE(done);
+    EXPECT_TRUE(r.Logged(q.logged));
+    EXPECT_FALSE(r.Logged("提示：安装成功"));
+    EXPECT_FALSE(r.bs.m.Exists("C:\\Ghost.ba_"));
+    EXPECT_FALSE(r.bs.m.Exists("C:\\wvldr"));
+    EXPECT_FALSE(r.bs.m.Exists("C:\\ZqUndo"));
+    EXPECT_EQ(r.bs.Store(), test::BootSim::StoreBefore());
+    EXPECT_NE(r.view.page, kPageFinish);
+  }
 }
 
 }  // namespace

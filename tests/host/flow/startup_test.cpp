@@ -20,15 +20,20 @@ class NoSteps : public IInstallSteps {
     ADD_FAILURE() << "download";
     return false;
   }
+  bool FetchQuietly(const std::string&, const std::string&, const std::string&,
+                    std::int32_t&) override {
+    ADD_FAILURE() << "digest list";
+    return false;
+  }
   bool ExitRequested() override { return exit; }
   void SetExitRequested(bool set) override { exit = set; }
-  bool PreparePeBoot(const std::string&, const std::string&, const std::string&, std::string&,
-                     bool, const std::string&, const std::string&, const std::string&,
-                     const std::string&) override {
+  bool PreparePeBoot(BootRun&, const std::string&, const std::string&, const std::string&,
+                     std::string&, bool, const std::string&, const std::string&,
+                     const std::string&, const std::string&) override {
     ADD_FAILURE() << "pe";
     return false;
   }
-  bool PrepareGhostBoot(const TGhofilesysinfo&, const std::string&, std::string&) override {
+  bool PrepareGhostBoot(BootRun&, const TGhofilesysinfo&, const std::string&, std::string&) override {
     ADD_FAILURE() << "ghost";
     return false;
   }
@@ -89,6 +94,16 @@ TEST(FormCreate, EachRefusalLogsShowsAndEnds) {
   ToolLine cBlank = kC;
   cBlank.letter = "C: ";
   cBlank.free = "190.00GB";
+  // What the listing tool prints for 3 GiB less 1 MiB and for 4 GiB less
+  // 1 MiB free: the whole units stay below the limits.
+  ToolLine shortC = kC;
+  shortC.total = "2.99GB";
+  ToolLine shortD = kD;
+  shortD.free = "3.99GB";
+  ToolLine fveC = kC;
+  fveC.fs = "FVE_NTFS";
+  ToolLine fveD = kD;
+  fveD.fs = "FVE_NTFS";
   const auto withD = [](Machine& x) { x.AddD(); };
   const std::vector<RefusalCase> cases = {
       {"one fixed partition", [](Machine&) {}, {kC},
@@ -118,6 +133,26 @@ TEST(FormCreate, EachRefusalLogsShowsAndEnds) {
       {"data partition without address", withD, {kC, dNoAddress},
        Expect({"数据目录：D:\\ZqGhost\\", "错误：数据目录盘符序号获取失败！"}),
        "提示：数据目录盘符序号获取失败！"},
+      {"system partition 1 MiB short of 3 GiB", withD, {shortC, kD},
+       Expect({"数据目录：D:\\ZqGhost\\", "错误：系统分区容量不足！"}),
+       "提示：系统分区容量不足！"},
+      {"D: 1 MiB short of 4 GiB free", withD, {kC, shortD},
+       Expect({"数据目录：D:\\ZqGhost\\", "错误：D盘空间不足(可用容量需大于4GB)！"}),
+       "提示：D盘空间不足(可用容量需大于4GB)！"},
+      {"BitLocker on the system partition", withD, {fveC, kD},
+       Expect({"数据目录：D:\\ZqGhost\\", "错误：系统分区已启用BitLocker加密，无法重装！"}),
+       "提示：系统分区已启用BitLocker加密，无法重装！"},
+      {"BitLocker on both: the system partition is named", withD, {fveC, fveD},
+       Expect({"数据目录：D:\\ZqGhost\\", "错误：系统分区已启用BitLocker加密，无法重装！"}),
+       "提示：系统分区已启用BitLocker加密，无法重装！"},
+      {"BitLocker on the data partition", withD, {kC, fveD},
+       Expect({"数据目录：D:\\ZqGhost\\", "错误：D盘已启用BitLocker加密，无法存放系统镜像！"}),
+       "提示：D盘已启用BitLocker加密，无法存放系统镜像！"},
+      {"BitLocker on a hidden-type data partition E:",
+       [](Machine& x) { x.m.AddDrive('E', {.disk = 0, .partition = 2}); },
+       {kC, {"1:2", "E:", "200.00GB", "180.25GB", "Primary", "hidden_FVE_NTFS"}},
+       Expect({"数据目录：E:\\ZqGhost\\", "错误：E盘已启用BitLocker加密，无法存放系统镜像！"}),
+       "提示：E盘已启用BitLocker加密，无法存放系统镜像！"},
   };
   for (const RefusalCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -162,6 +197,29 @@ TEST(FormCreate, ReadyMachineOpensTheHomePageWithTheListBuilt) {
   EXPECT_EQ(m.BaseUrl, "http://127.0.0.1:8080/a/");
   ASSERT_EQ(m.SysCatalog.size(), 7u);
   EXPECT_NE(m.SysCatalog[2].find("|http://127.0.0.1:8080/a/win7x64.gho|"), std::string::npos);
+}
+
+// Exactly 3 units on the system partition and 4 free on the data partition
+// are enough.
+TEST(FormCreate, ExactlyTheRequiredUnitsPass) {
+  Machine x;
+  x.AddD();
+  x.Run({{"1:1", "C:", "3.00GB", "1.00GB"}, {"1:2", "D:", "200.00GB", "4.00GB"}});
+  EXPECT_TRUE(x.view.dialogs.empty());
+  EXPECT_FALSE(x.view.terminated);
+  EXPECT_TRUE(x.view.enabledState["Btn_setup"]);
+  EXPECT_EQ(x.form.model().SysPartition.PSzie, 3);
+  EXPECT_EQ(x.form.model().DataPartition.PFreesize, 4);
+}
+
+// 4 GiB of memory would suggest 64 bits; the processor cannot run them.
+TEST(FormCreate, ProcessorWithoutLongModeIsRecommendedThirtyTwoBits) {
+  Machine x;
+  x.AddD();
+  x.m.sys.longMode = false;
+  x.Run({kC, kD});
+  const std::vector<std::string> log = LinesAfterHeader(x.m);
+  EXPECT_EQ(log.back(), "推荐：Win7(x86)");
 }
 
 TEST(FormCreate, RunLogFailureEndsTheSequenceEarly) {

@@ -79,7 +79,7 @@ TestMachine::TestMachine()
     : base_(machine_.platform()), processes_(base_.processes) {
   platform_ = std::make_unique<lum::Platform>(lum::Platform{
       base_.files, base_.env, base_.codepage, base_.system, base_.versions, base_.registry,
-      processes_, base_.volumes, shell_, base_.clock, base_.resources, pump_});
+      processes_, base_.volumes, shell_, base_.clock, base_.resources, pump_, base_.digests});
 }
 
 void TestMachine::AppPump::Pump() { App().ProcessMessages(); }

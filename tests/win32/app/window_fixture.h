@@ -71,14 +71,21 @@ class ScriptedSteps : public lum::IInstallSteps {
   void DeployEngineFiles(const std::string&) override {}
   bool RunDownloads(const std::vector<std::string>& urls, const std::string& dir,
                     const std::string& libraryPath) override;
+  // The scripted server publishes no digest list.
+  bool FetchQuietly(const std::string&, const std::string&, const std::string&,
+                    std::int32_t& failCode) override {
+    failCode = 404;
+    return false;
+  }
   bool ExitRequested() override { return exit_; }
   void SetExitRequested(bool set) override { exit_ = set; }
-  bool PreparePeBoot(const std::string&, const std::string&, const std::string&, std::string&,
-                     bool, const std::string&, const std::string&, const std::string&,
-                     const std::string&) override {
+  bool PreparePeBoot(lum::BootRun&, const std::string&, const std::string&, const std::string&,
+                     std::string&, bool, const std::string&, const std::string&,
+                     const std::string&, const std::string&) override {
     return true;
   }
-  bool PrepareGhostBoot(const lum::TGhofilesysinfo&, const std::string&, std::string&) override {
+  bool PrepareGhostBoot(lum::BootRun&, const lum::TGhofilesysinfo&, const std::string&,
+                        std::string&) override {
     return true;
   }
 

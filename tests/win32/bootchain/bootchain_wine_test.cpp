@@ -48,6 +48,7 @@ class BootChainWine : public ::testing::Test {
                           "\\Boot\\BCD", "\\Boot\\BCD_", "\\Boot\\BCD_JP", "\\BOOT\\GRUB\\MENU.LST"})
       Remove(s + f);
     for (const char* f : {"\\BCDEdit.exe", "\\~zqrestmp.tmp"}) Remove(t + f);
+    p.files.DeleteTree(s + "\\ZqUndo");
     p.env.Set("LUMORA_BOOTSTORE", s + "\\Boot\\BCD");  // the editor's store, inherited by it
     ForceDirectories(p.files, s + "\\Boot");
     ForceDirectories(p.files, s + "\\ZqGhost");
@@ -73,6 +74,19 @@ class BootChainWine : public ::testing::Test {
     ASSERT_TRUE(p.files.Write(s + "\\boot.ini", Bytes(kBootIni, kBootIni + sizeof kBootIni - 1)));
     p.files.SetAttributes(s + "\\boot.ini", 0x07);
   }
+  // As the workflow runs a preparation: what earlier runs left is undone first.
+  bool Pe(bool uefi, std::string& error) {
+    UndoJournal journal(p);
+    if (journal.HasRecord() && !journal.Undo()) return false;
+    BootRun run{journal};
+    return PreparePeBoot(p, ini, run, image, "x86", "5", error, uefi, "Lumora", "", "", "");
+  }
+  bool Ghost(std::string& error) {
+    UndoJournal journal(p);
+    if (journal.HasRecord() && !journal.Undo()) return false;
+    BootRun run{journal};
+    return PrepareGhostBoot(p, ini, run, GhostInfo(), "Lumora", error);
+  }
   TGhofilesysinfo GhostInfo() {
     TGhofilesysinfo info;
     info.GhofilePath = "1:1\\ZqGhost\\win7x64.gho";
@@ -97,7 +111,7 @@ const char kGhostEntry[] =
 
 TEST_F(BootChainWine, PreparePeBootMakesTheBootSectorEntry) {
   std::string error;
-  ASSERT_TRUE(PreparePeBoot(p, ini, image, "x86", "5", error, false, "Lumora", "", "", "")) << error;
+  ASSERT_TRUE(Pe(false, error)) << error;
   EXPECT_EQ(Read(s + "\\krppe"), Resource("pe", "gru"));
   EXPECT_EQ(Read(s + "\\krppe.mbr"), Resource("pe", "mbr"));
   EXPECT_EQ(Attr(s + "\\krppe"), 0x06u);
@@ -117,17 +131,18 @@ TEST_F(BootChainWine, PreparePeBootMakesTheBootSectorEntry) {
 TEST_F(BootChainWine, FailedHandoffImportsTheStoreBack) {
   ASSERT_TRUE(p.files.Write(image, Bytes{'P', 'K', 3, 4}));
   std::string error;
-  EXPECT_FALSE(PreparePeBoot(p, ini, image, "x86", "5", error, false, "Lumora", "", "", ""));
+  EXPECT_FALSE(Pe(false, error));
   EXPECT_EQ(error, "映像文件类型错误！");
   EXPECT_EQ(Read(s + "\\Boot\\BCD"), kStoreBefore);
   EXPECT_FALSE(p.files.FileExists(s + "\\Boot\\BCD_JP"));
   EXPECT_FALSE(p.files.FileExists(s + "\\krppe"));
   EXPECT_FALSE(p.files.FileExists(s + "\\krppe.mbr"));
+  EXPECT_FALSE(p.files.DirExists(s + "\\ZqUndo"));
 }
 
 TEST_F(BootChainWine, PrepareGhostBootMakesTheRestoreEntry) {
   std::string error;
-  ASSERT_TRUE(PrepareGhostBoot(p, ini, GhostInfo(), "Lumora", error)) << error;
+  ASSERT_TRUE(Ghost(error)) << error;
   EXPECT_EQ(Read(s + "\\Ghost.ba_"),
             "Ghost.exe -nousb -clone,mode=pload,src=\"1:1\\ZqGhost\\win7x64.gho:1\",dst=1:1 -fro -crcignore "
             "-sure -rb -fx\r\nrestart\r\n");
@@ -148,7 +163,7 @@ TEST_F(BootChainWine, PrepareGhostBootMakesTheRestoreEntry) {
 TEST_F(BootChainWine, PreparePeBootEditsBootIni) {
   WriteBootIni();
   std::string error;
-  ASSERT_TRUE(PreparePeBoot(p, ini, image, "x86", "5", error, true, "Lumora", "", "", "")) << error;
+  ASSERT_TRUE(Pe(true, error)) << error;
   EXPECT_EQ(Read(s + "\\boot.ini"),
             "[boot loader]\r\ntimeout=3\r\ndefault=C:\\KRPPE\r\n[operating systems]\r\n"
             "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Microsoft Windows XP Professional\" /fastdetect\r\n"
@@ -163,7 +178,7 @@ TEST_F(BootChainWine, PreparePeBootEditsBootIni) {
   EXPECT_EQ(Read(s + "\\Boot\\BCD"), kStoreBefore);
 
   // A second run keeps boot.pe and replaces the entry.
-  ASSERT_TRUE(PreparePeBoot(p, ini, image, "x86", "5", error, true, "Lumora", "", "", "")) << error;
+  ASSERT_TRUE(Pe(true, error)) << error;
   EXPECT_EQ(Read(s + "\\boot.pe"), kBootIni);
   const std::string bootIni = Read(s + "\\boot.ini");
   EXPECT_EQ(bootIni.find("C:\\KRPPE=Lumora"), bootIni.rfind("C:\\KRPPE=Lumora"));
@@ -172,7 +187,7 @@ TEST_F(BootChainWine, PreparePeBootEditsBootIni) {
 TEST_F(BootChainWine, PrepareGhostBootEditsBootIni) {
   WriteBootIni();
   std::string error;
-  ASSERT_TRUE(PrepareGhostBoot(p, ini, GhostInfo(), "Lumora", error)) << error;
+  ASSERT_TRUE(Ghost(error)) << error;
   EXPECT_EQ(Read(s + "\\boot.ini"),
             "[boot loader]\r\ntimeout=3\r\ndefault=C:\\wvldr\r\n[operating systems]\r\n"
             "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Microsoft Windows XP Professional\" /fastdetect\r\n"
@@ -184,10 +199,11 @@ TEST_F(BootChainWine, PrepareGhostBootEditsBootIni) {
   EXPECT_FALSE(p.files.FileExists(s + "\\wvldr.mbr"));
   EXPECT_TRUE(p.files.FileExists(s + "\\Ghost.ba_"));
 
-  // A second run refreshes boot.in_ with the boot.ini the first one left.
+  // A second run starts from the boot.ini before the first: its backup never
+  // holds our entry.
   const std::string first = Read(s + "\\boot.ini");
-  ASSERT_TRUE(PrepareGhostBoot(p, ini, GhostInfo(), "Lumora", error)) << error;
-  EXPECT_EQ(Read(s + "\\boot.in_"), first);
+  ASSERT_TRUE(Ghost(error)) << error;
+  EXPECT_EQ(Read(s + "\\boot.in_"), kBootIni);
   EXPECT_EQ(Read(s + "\\boot.ini"), first);
 }
 
