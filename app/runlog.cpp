@@ -4,6 +4,21 @@
 
 namespace lum {
 
+namespace {
+
+constexpr std::uint32_t kErrorSharingViolation = 32;
+constexpr std::uint32_t kErrorLockViolation = 33;
+// How long a line waits for a file another process holds, and how often it
+// tries again meanwhile.
+constexpr std::uint64_t kCollisionWaitMs = 1000;
+constexpr std::uint32_t kCollisionRetryMs = 20;
+
+bool IsSharingCollision(std::uint32_t code) {
+  return code == kErrorSharingViolation || code == kErrorLockViolation;
+}
+
+}  // namespace
+
 std::string RunLogPath(Platform& p) {
   return p.env.Get("windir") + "\\temp\\OrvekRun.LOG";
 }
@@ -26,9 +41,15 @@ void WriteRunLog(Platform& p, const std::string& text) {
   Bytes bytes = p.codepage.ToAnsi(line);
   bytes.push_back('\r');
   bytes.push_back('\n');
-  if (!p.files.Append(RunLogPath(p), bytes)) {
-    std::uint32_t code = p.system.LastError();
-    throw RunLogError(code, "I/O error " + std::to_string(code));
+  const std::string path = RunLogPath(p);
+  const std::uint64_t start = p.clock.TickMs();
+  while (!p.files.Append(path, bytes)) {
+    const std::uint32_t code = p.system.LastError();
+    // Another instance holding the file for its own line lets go within
+    // moments; only a lasting collision, or any other error, is a failure.
+    if (!IsSharingCollision(code) || p.clock.TickMs() - start >= kCollisionWaitMs)
+      throw RunLogError(code, "I/O error " + std::to_string(code));
+    p.clock.Sleep(kCollisionRetryMs);
   }
 }
 

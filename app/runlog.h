@@ -27,7 +27,9 @@ std::string RunLogPath(Platform& p);
 std::string FormatLogStamp(const LocalTime& t, const std::string& timeSeparator);
 
 // Appends "stamp text" CR LF in the ANSI code page; opens and closes the file
-// for every line. Throws RunLogError when the file cannot be opened or written.
+// for every line. A file another process holds at that moment (sharing or
+// lock violation) is tried again every 20 ms for up to a second. Throws
+// RunLogError when the file cannot be opened or written.
 void WriteRunLog(Platform& p, const std::string& text);
 
 }  // namespace lum

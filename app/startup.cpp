@@ -78,6 +78,8 @@ bool MainForm::RefusedByDiskRules(const std::string& drive) {
 }
 
 // Rules 5 to 7: 4 free units on the data drive, both disk addresses known.
+// Then neither partition may be BitLocker-encrypted: the restore environment
+// cannot read an encrypted data partition, nor write the system partition.
 bool MainForm::RefusedByDataRules() {
   if (m_.DataPartition.PFreesize < 4) {
     Refuse(m_.DataDir.substr(0, 1) + "盘空间不足(可用容量需大于4GB)！");
@@ -89,6 +91,14 @@ bool MainForm::RefusedByDataRules() {
   }
   if (m_.DataPartition.Pdiskid.empty()) {
     Refuse("数据目录盘符序号获取失败！");
+    return true;
+  }
+  if (IsBitLockerPartition(m_.SysPartition)) {
+    Refuse("系统分区已启用BitLocker加密，无法重装！");
+    return true;
+  }
+  if (IsBitLockerPartition(m_.DataPartition)) {
+    Refuse(m_.DataDir.substr(0, 1) + "盘已启用BitLocker加密，无法存放系统镜像！");
     return true;
   }
   return false;

@@ -6,6 +6,7 @@
 #include "boot/image_probe.h"
 #include "boot/payload_table.h"
 #include "boot/undo_journal.h"
+#include "catalogue/processor_rule.h"
 #include "download/digests.h"
 #include "download/url_name.h"
 #include "inspect/processes.h"
@@ -48,12 +49,23 @@ void MainForm::Btn_setupClick() {
 
 void MainForm::Contorl_install(const std::string& senderName) {
   const ListControl* button = nullptr;
+  std::size_t row = 0;
   const std::size_t count = list_.Controls().size();
   for (std::size_t k = 1; k <= count && !button; ++k) {
-    if (senderName == std::string(SlotNamePrefix(kSlotInstall)) + std::to_string(k))
+    if (senderName == std::string(SlotNamePrefix(kSlotInstall)) + std::to_string(k)) {
       button = list_.Find(senderName);
+      row = k;
+    }
   }
   if (!button) return;
+  // A 64-bit system cannot start on a processor without long mode: that row
+  // is refused and the list stays for another choice.
+  std::string reason;
+  if (row <= m_.SysCatalog.size() && RefuseRowForProcessor(p_, m_.SysCatalog[row - 1], reason)) {
+    Log("错误：" + reason);
+    view_.ShowAppmbox("提示：" + reason, false);
+    return;
+  }
   // The waits of an install dispatch messages, so after Return the list and
   // its buttons are usable again while the first install still runs. A second
   // install would share the download list, the flags and the engine with it.

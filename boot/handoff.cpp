@@ -11,12 +11,23 @@ namespace {
 constexpr char kConfigName[] = "KFun.JP";
 constexpr char kTitleName[] = "GFun.JP";
 
+// Every letter is tried, empty removable and optical drives too.
 void SweepOldFiles(IFiles& files) {
   for (char letter = 'C'; letter <= 'Z'; ++letter) {
     std::string root = std::string(1, letter) + ":\\";
     for (const char* name : {kConfigName, kTitleName})
       if (files.FileExists(root + name)) files.Delete(root + name);  // a failure is ignored
   }
+}
+
+// Without SEM_FAILCRITICALERRORS Windows would ask for a disk for each empty
+// drive the sweep touches. The process's own mode is put back afterwards.
+void SweepOldFilesQuietly(Platform& p) {
+  const std::uint32_t previous = p.system.SetErrorMode(kSemFailCriticalErrors);
+  // Other flags the process had stay on during the sweep.
+  if (previous & ~kSemFailCriticalErrors) p.system.SetErrorMode(previous | kSemFailCriticalErrors);
+  SweepOldFiles(p.files);
+  p.system.SetErrorMode(previous);
 }
 
 std::optional<HandoffImageType> Classify(IFiles& files, const std::string& path) {
@@ -63,10 +74,11 @@ std::vector<std::string> HandoffConfigLines(HandoffImageType type, const Handoff
   return {};
 }
 
-bool WriteHandoffFiles(IFiles& files, IEnvironment& env, ICodePage& codepage,
-                       const HandoffInputs& in, std::string& error) {
-  SweepOldFiles(files);
+namespace {
 
+// Classifies the image and writes both files, once the old ones are gone.
+bool WriteSweptHandoffFiles(IFiles& files, IEnvironment& env, ICodePage& codepage,
+                            const HandoffInputs& in, std::string& error) {
   std::optional<HandoffImageType> type = Classify(files, in.imagePath);
   if (!type) {
     error = "映像文件类型错误！";
@@ -96,6 +108,19 @@ bool WriteHandoffFiles(IFiles& files, IEnvironment& env, ICodePage& codepage,
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool WriteHandoffFiles(Platform& p, const HandoffInputs& in, std::string& error) {
+  SweepOldFilesQuietly(p);
+  return WriteSweptHandoffFiles(p.files, p.env, p.codepage, in, error);
+}
+
+bool WriteHandoffFiles(IFiles& files, IEnvironment& env, ICodePage& codepage,
+                       const HandoffInputs& in, std::string& error) {
+  SweepOldFiles(files);
+  return WriteSweptHandoffFiles(files, env, codepage, in, error);
 }
 
 }  // namespace lum

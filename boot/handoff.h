@@ -43,6 +43,12 @@ std::vector<std::string> HandoffConfigLines(HandoffImageType type, const Handoff
 // the image is of no known type or a file could not be written; a file that
 // could not be written completely is removed again, and "KFun.JP" goes too
 // when "GFun.JP" fails, so that the installer never finds half a hand-off.
+// The sweep runs with critical-error dialogs off, so an empty card reader
+// or optical drive among the letters asks the user for nothing.
+bool WriteHandoffFiles(Platform& p, const HandoffInputs& in, std::string& error);
+
+// The same without the process error mode: a caller of this form must switch
+// critical-error dialogs off around the call itself.
 bool WriteHandoffFiles(IFiles& files, IEnvironment& env, ICodePage& codepage,
                        const HandoffInputs& in, std::string& error);
 

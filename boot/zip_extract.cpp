@@ -56,6 +56,35 @@ void DeleteAll(IFiles& files, const std::vector<Selected>& picked, std::size_t f
     if (!picked[i].temp.empty()) files.Delete(picked[i].temp);
 }
 
+// Names for the temporary files in the target folder. A name is never one of
+// the targets (an archive may hold an entry called "~lz1.tmp", and moving
+// another entry's file into place must not overwrite it), nor a file or
+// folder already in the folder (which would be lost).
+class TempNamer {
+ public:
+  TempNamer(IFiles& files, std::string base, const std::vector<Selected>& picked)
+      : files_(files), base_(std::move(base)) {
+    for (const Selected& s : picked) taken_.push_back(AsciiUpper(s.target));
+  }
+  std::string Next() {
+    for (;;) {
+      std::string name = base_ + "~lz" + std::to_string(counter_++) + ".tmp";
+      const std::string key = AsciiUpper(name);
+      bool clash = false;
+      for (const std::string& t : taken_) clash = clash || t == key;
+      if (clash || files_.FileExists(name) || files_.DirExists(name)) continue;
+      taken_.push_back(key);
+      return name;
+    }
+  }
+
+ private:
+  IFiles& files_;
+  std::string base_;
+  std::vector<std::string> taken_;
+  unsigned counter_ = 0;
+};
+
 }  // namespace
 
 std::string ZipEntryTargetName(const std::string& storedName) {
@@ -90,9 +119,10 @@ bool ExtractZipFiles(IFiles& files, ICodePage& codepage, const std::string& arch
   if (!ForceDirectories(files, base)) throw ZipError("cannot create folder \"" + base + "\"");
 
   std::size_t i = 0;
+  TempNamer temps(files, base, picked);
   try {
     for (; i < picked.size(); ++i) {
-      picked[i].temp = base + "~lz" + std::to_string(i) + ".tmp";
+      picked[i].temp = temps.Next();
       ChunkedFileWriter out(files, picked[i].temp);
       zip.Read(*picked[i].entry, key,
                [&](const std::uint8_t* b, std::size_t n) { out.Add(b, n); });

@@ -5,7 +5,8 @@
 
 namespace lum {
 
-// isGpt: the running system's partition lies on a GPT disk.
+// isGpt: the running system's partition lies on a GPT disk. On a processor
+// without long mode the architecture is always "x86".
 Recommendation GetRecommendSys(Platform& p, bool isGpt);
 
 }  // namespace lum

@@ -72,6 +72,12 @@ void Getpartinfos(Platform& p, const DiskTable& table, const std::string& letter
     if (IsFullRow(row) && AsciiUpper(row.caption) == wanted) FillPartitionRecord(p, row, record);
 }
 
+bool IsBitLockerPartition(const TSysPartitioninfo& record) {
+  std::string name = AsciiUpper(record.PNtfs);
+  if (name.rfind("HIDDEN_", 0) == 0) name.erase(0, 7);
+  return name.rfind("FVE_", 0) == 0;
+}
+
 std::string GetMaxpartition(Platform& p, const DiskTable& table, const std::string& excluded) {
   const std::string skip = AsciiUpper(excluded);
   struct Candidate {

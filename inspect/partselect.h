@@ -33,6 +33,11 @@ void Soutsysp(Platform& p, const DiskTable& table, TSysPartitioninfo& record);
 void Getpartinfos(Platform& p, const DiskTable& table, const std::string& letter,
                   TSysPartitioninfo& record);
 
+// True when the disk listing tool marked the partition's volume as
+// BitLocker-encrypted: "FVE_" in front of its file system name, after the
+// "hidden_" of a hidden type ("FVE_NTFS", "hidden_FVE_NTFS").
+bool IsBitLockerPartition(const TSysPartitioninfo& record);
+
 // The caption of the first row with the most whole units of free space among
 // the rows that are not on USB, not the excluded letter (ASCII case ignored)
 // and have a free-space cell with an integer part. Empty when none qualifies.

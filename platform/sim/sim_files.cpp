@@ -22,6 +22,9 @@ std::optional<SimMachine::Resolved> SimMachine::FilesImpl::Open(const std::strin
   std::uint32_t error = 0;
   std::optional<Resolved> r = m_.Resolve(path, error);
   if (!r) m_.SetError(error);
+  // Windows asks for a disk when a file call meets a drive without a medium,
+  // unless the process turned critical-error dialogs off.
+  if (!r && error == err::NotReady && !(m_.errorMode_ & kSemFailCriticalErrors)) ++m_.noDiskPrompts_;
   return r;
 }
 

@@ -43,6 +43,13 @@ int SimMachine::SystemImpl::GetSystemMetrics(int index) {
   return it == m_.sys.metrics.end() ? 0 : it->second;
 }
 
+std::uint32_t SimMachine::SystemImpl::SetErrorMode(std::uint32_t mode) {
+  const std::uint32_t previous = m_.errorMode_;
+  m_.errorMode_ = mode;
+  m_.errorModesSet_.push_back(mode);
+  return previous;
+}
+
 std::string SimMachine::SystemImpl::ErrorMessage(std::uint32_t code) {
   if (auto it = m_.errorMessages_.find(code); it != m_.errorMessages_.end()) return it->second;
   // The texts of a Simplified Chinese Windows for the codes the program meets.

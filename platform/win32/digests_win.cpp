@@ -25,6 +25,9 @@ struct HashSession {
 };
 
 constexpr DWORD kBlock = 1u << 20;
+// CALG_SHA_256 (ALG_CLASS_HASH | ALG_TYPE_ANY | ALG_SID_SHA_256): the headers
+// declare it only for targets after XP, although XP SP3's AES provider has it.
+constexpr ALG_ID kCalgSha256 = 0x0000800C;
 
 }  // namespace
 
@@ -34,7 +37,7 @@ std::optional<Sha256Digest> Win32Digests::Sha256File(
   if (!::CryptAcquireContextW(&s.provider, nullptr, nullptr, PROV_RSA_AES,
                               CRYPT_VERIFYCONTEXT | CRYPT_SILENT))
     return std::nullopt;
-  if (!::CryptCreateHash(s.provider, CALG_SHA_256, 0, 0, &s.hash)) return std::nullopt;
+  if (!::CryptCreateHash(s.provider, kCalgSha256, 0, 0, &s.hash)) return std::nullopt;
   s.file = ::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                          nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (s.file == INVALID_HANDLE_VALUE) return std::nullopt;

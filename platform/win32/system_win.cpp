@@ -1,5 +1,7 @@
 #include "platform/win32/system_win.h"
 
+#include <cpuid.h>
+
 #include "platform/win32/windows_api.h"
 
 #include "platform/win32/wide.h"
@@ -116,5 +118,19 @@ std::string Win32System::ErrorMessage(std::uint32_t code) {
 }
 
 void Win32System::Beep() { ::MessageBeep(0); }
+
+// A 32-bit Windows may run on a processor that could run 64-bit code; the
+// processor itself answers. __get_cpuid_max also covers processors without
+// CPUID (it answers 0) and those whose highest extended leaf is below 0x80000001.
+bool Win32System::HasLongMode() {
+  constexpr unsigned kExtendedFeatures = 0x80000001u;
+  constexpr unsigned kLongModeBit = 1u << 29;
+  if (__get_cpuid_max(0x80000000u, nullptr) < kExtendedFeatures) return false;
+  unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+  __cpuid(kExtendedFeatures, eax, ebx, ecx, edx);
+  return (edx & kLongModeBit) != 0;
+}
+
+std::uint32_t Win32System::SetErrorMode(std::uint32_t mode) { return ::SetErrorMode(mode); }
 
 }  // namespace lum::win32

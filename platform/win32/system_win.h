@@ -20,6 +20,8 @@ class Win32System final : public ISystem {
   void SetLastError(std::uint32_t code) override;
   std::string ErrorMessage(std::uint32_t code) override;
   void Beep() override;
+  bool HasLongMode() override;
+  std::uint32_t SetErrorMode(std::uint32_t mode) override;
 };
 
 }  // namespace lum::win32

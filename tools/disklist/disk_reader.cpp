@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "tools/disklist/fs_sniff.h"
 #include "tools/disklist/type_tables.h"
 
 namespace lum::disklist {
@@ -58,14 +59,14 @@ DiskListing ReadDisk(ISectorSource& disk, unsigned index) {
   if (firstType == kProtectiveType && IsAllZero(table + kEntrySize, 3 * kEntrySize)) {
     out.style = DiskStyle::Gpt;
     ReadGptPartitions(disk, out);
-    return out;
-  }
-  if (firstType == kDynamicMbrType) {
+  } else if (firstType == kDynamicMbrType) {
     out.style = DiskStyle::DynMbr;
     return out;
+  } else {
+    out.style = DiskStyle::Mbr;
+    ReadMbrPartitions(disk, sector0.data(), out);
   }
-  out.style = DiskStyle::Mbr;
-  ReadMbrPartitions(disk, sector0.data(), out);
+  MarkBitLockerVolumes(disk, out);
   return out;
 }
 

@@ -1,6 +1,9 @@
 #include "tools/disklist/fs_sniff.h"
 
+#include <cstring>
 #include <vector>
+
+#include "tools/disklist/type_tables.h"
 
 namespace lum::disklist {
 
@@ -14,7 +17,13 @@ std::string FieldText(const char* text, std::size_t size, std::size_t limit) {
   return out;
 }
 
+bool IsBitLockerBootSector(const std::uint8_t* s) {
+  static constexpr char kOemId[8] = {'-', 'F', 'V', 'E', '-', 'F', 'S', '-'};
+  return std::memcmp(s + 3, kOemId, sizeof kOemId) == 0;
+}
+
 std::string SniffFileSystem(const std::uint8_t* s) {
+  if (IsBitLockerBootSector(s)) return "NTFS";
   auto name = [s](std::size_t offset) {
     return FieldText(reinterpret_cast<const char*>(s + offset), 5, 5);
   };
@@ -30,6 +39,15 @@ std::string SniffPartition(ISectorSource& disk, std::uint64_t startSector) {
   std::vector<std::uint8_t> sector(disk.SectorSize());
   if (!disk.ReadSector(startSector, sector.data())) return {};
   return SniffFileSystem(sector.data());
+}
+
+void MarkBitLockerVolumes(ISectorSource& disk, DiskListing& listing) {
+  std::vector<std::uint8_t> sector(disk.SectorSize());
+  for (PartitionEntry& e : listing.entries) {
+    if (e.length == 0 || e.notListed || IsExtendedType(e.typeCode)) continue;
+    if (listing.sectorCount != 0 && e.start >= listing.sectorCount) continue;
+    if (disk.ReadSector(e.start, sector.data())) e.bitLocker = IsBitLockerBootSector(sector.data());
+  }
 }
 
 }  // namespace lum::disklist

@@ -20,6 +20,12 @@ constexpr std::uint32_t kMaxEntries = 128;
 // LDM keeps its metadata in a 1 MiB partition of 2048 sectors.
 constexpr std::uint64_t kLdmMetadataSectors = 2048;
 
+bool IsUnusedType(const std::uint8_t* entry) {
+  for (int i = 0; i < 16; ++i)
+    if (entry[i] != 0) return false;
+  return true;
+}
+
 }  // namespace
 
 void ReadGptPartitions(ISectorSource& disk, DiskListing& out) {
@@ -50,7 +56,10 @@ void ReadGptPartitions(ISectorSource& disk, DiskListing& out) {
       const std::uint8_t* p = sector.data() + static_cast<std::size_t>(k) * entrySize;
       const std::uint64_t firstLba = LoadLe64(p + 32);
       const std::uint64_t lastLba = LoadLe64(p + 40);
-      if (firstLba == 0) goto done;  // an unused entry ends the list
+      // An unused entry (no type, or no first sector) may sit between used
+      // ones, for example where a partition was deleted: skip it and go on
+      // through every entry the header announces.
+      if (firstLba == 0 || IsUnusedType(p)) continue;
       const std::uint64_t length = lastLba >= firstLba ? lastLba - firstLba + 1 : 0;
       const GptType type = ClassifyGptType(p);
       if (type.cls == GptTypeClass::LdmMetadata && length == kLdmMetadataSectors) {

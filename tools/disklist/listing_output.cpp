@@ -10,7 +10,7 @@ namespace lum::disklist {
 
 namespace {
 
-constexpr double kGiB = 1073741824.0;
+constexpr std::uint64_t kGiB = 1ull << 30;
 
 __attribute__((format(printf, 1, 2))) std::string Format(const char* fmt, ...) {
   va_list args;
@@ -29,6 +29,20 @@ __attribute__((format(printf, 1, 2))) std::string Format(const char* fmt, ...) {
   return out;
 }
 
+// count units of unitBytes (a power of two up to 2^30) in GiB with two
+// decimals cut off, never rounded up: a volume 1 MiB short of 4 GiB shows
+// "3.99GB", so a reader that takes the whole units sees 3, not 4. Integer
+// arithmetic throughout, so no size, however large, loses its last digits.
+std::string SizeText(std::uint64_t count, std::uint64_t unitBytes) {
+  const std::uint64_t perGiB = kGiB / unitBytes;
+  const std::uint64_t whole = count / perGiB;
+  const std::uint64_t restBytes = (count % perGiB) * unitBytes;  // below 2^30
+  const std::uint64_t hundredths = restBytes * 100 / kGiB;
+  std::string text = std::to_string(whole) + ".";
+  if (hundredths < 10) text += "0";
+  return text + std::to_string(hundredths) + "GB";
+}
+
 const char* LetterField(const std::string& letter) { return letter.empty() ? "  " : letter.c_str(); }
 
 }  // namespace
@@ -43,25 +57,17 @@ std::vector<const PartitionEntry*> ListedPartitions(const DiskListing& disk) {
 }
 
 std::string FormatPartitionLine(const DiskListing& disk, unsigned number, const PartitionEntry& e) {
-  const double total = static_cast<double>(e.length) * disk.sectorSize / kGiB;
-  const unsigned diskNumber = disk.index + 1;
-  const int position = static_cast<int>(number);
-  const char* style = StyleName(disk.style);
-  const unsigned active = e.active ? 1u : 0u;
-  if (e.freeBytes == 0) {
-    return Format("%u:%d\t%s\t%.2fGB\tunknown\t%s\t%s%s\t%s\t%s\t%u\n", diskNumber, position,
-                  LetterField(e.letter), total, KindName(e.kind), e.hiddenPrefix.c_str(),
-                  e.typeName.c_str(), e.label.c_str(), style, active);
-  }
-  return Format("%u:%d\t%s\t%.2fGB\t%.2fGB\t%s\t%s%s\t%s\t%s\t%u\n", diskNumber, position,
-                LetterField(e.letter), total, static_cast<double>(e.freeBytes) / kGiB, KindName(e.kind),
-                e.hiddenPrefix.c_str(), e.typeName.c_str(), e.label.c_str(), style, active);
+  const std::string total = SizeText(e.length, disk.sectorSize);
+  const std::string free = e.freeBytes == 0 ? "unknown" : SizeText(e.freeBytes, 1);
+  const std::string fileSystem = e.hiddenPrefix + (e.bitLocker ? kBitLockerPrefix : "") + e.typeName;
+  return Format("%u:%d\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%u\n", disk.index + 1, static_cast<int>(number),
+                LetterField(e.letter), total.c_str(), free.c_str(), KindName(e.kind), fileSystem.c_str(),
+                e.label.c_str(), StyleName(disk.style), e.active ? 1u : 0u);
 }
 
 std::string FormatDynamicLine(const DynamicVolume& v) {
-  return Format("  \t%s\t%.2fGB\t%.2fGB\tDynamic\t%s\t%s\n", v.letter.c_str(),
-                static_cast<double>(v.totalBytes) / kGiB, static_cast<double>(v.freeBytes) / kGiB,
-                v.fileSystem.c_str(), v.label.c_str());
+  return Format("  \t%s\t%s\t%s\tDynamic\t%s\t%s\n", v.letter.c_str(), SizeText(v.totalBytes, 1).c_str(),
+                SizeText(v.freeBytes, 1).c_str(), v.fileSystem.c_str(), v.label.c_str());
 }
 
 std::string FormatListing(const std::vector<DiskListing>& disks, const std::vector<DynamicVolume>& dynamic) {

@@ -26,6 +26,7 @@ struct PartitionEntry {
   std::uint64_t freeBytes = 0;  // 0 when the volume gave none
   std::string letter;           // "X:" or empty
   std::string hiddenPrefix;     // "hidden_" or empty
+  bool bitLocker = false;       // the first sector carries BitLocker's OEM id
   PartitionKind kind = PartitionKind::Primary;
   std::string typeName;
   std::string label;

@@ -74,6 +74,46 @@ TEST(RunLog, FailuresRaiseInputOutputErrors) {
   }
 }
 
+// Another instance appending at the same moment holds the file for a
+// moment: the line waits for it (on the machine's clock) up to a second, and
+// only then, or at once for any other error, raises.
+TEST(RunLog, SharingCollisionsAreWaitedOutForAtMostASecond) {
+  struct Case {
+    const char* what;
+    std::uint32_t error;
+    int failures;  // -1: every attempt
+    bool written;
+    std::uint64_t minWaitMs, maxWaitMs;
+  } cases[] = {
+      {"sharing violation three times", 32, 3, true, 60, 60},
+      {"lock violation for just under a second", 33, 50, true, 1000, 1000},
+      {"sharing violation for a second", 32, 51, false, 1000, 1000},
+      {"sharing violation that never ends", 32, -1, false, 1000, 1000},
+      {"access denied", err::AccessDenied, 1, false, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SimMachine m;
+    WriteRunLog(m.platform(), "Begin");
+    m.Fail("files.Append", "OrvekRun", c.error, c.failures);
+    const std::uint64_t start = m.Tick();
+    if (c.written) {
+      WriteRunLog(m.platform(), "读取磁盘信息");
+      EXPECT_EQ(*m.ReadFile(kLog), "2017-08-18 14:05:09 Begin\r\n2017-08-18 14:05:09 " + Gbk(m, "读取磁盘信息") + "\r\n");
+    } else {
+      try {
+        WriteRunLog(m.platform(), "读取磁盘信息");
+        ADD_FAILURE() << "no error raised";
+      } catch (const RunLogError& e) {
+        EXPECT_EQ(e.code(), c.error);
+      }
+      EXPECT_EQ(*m.ReadFile(kLog), "2017-08-18 14:05:09 Begin\r\n");
+    }
+    EXPECT_GE(m.Tick() - start, c.minWaitMs);
+    EXPECT_LE(m.Tick() - start, c.maxWaitMs);
+  }
+}
+
 TEST(StartHeader, WritesTheBlockFromTheSystemInformation) {
   SimMachine m;
   m.SetLocalTime({2026, 12, 10, 9, 8, 7});

@@ -47,8 +47,7 @@ class HandoffTest : public ::testing::Test {
     return {image, "x86", "5", "Lumora", "", "", ""};
   }
   bool Run(const HandoffInputs& in, std::string& error) {
-    Platform& p = m_.platform();
-    return WriteHandoffFiles(p.files, p.env, p.codepage, in, error);
+    return WriteHandoffFiles(m_.platform(), in, error);
   }
   Bytes Read(const std::string& path) { return ReadBytes(m_, path); }
   std::string EncodedOf(const std::string& path) {
@@ -155,6 +154,35 @@ TEST_F(HandoffTest, SweepRemovesOlderFilesOnEveryDriveFromCToZ) {
       }
     }
   }
+}
+
+// An empty optical drive among the letters: the sweep touches it with
+// critical-error dialogs off and gives the process its own mode back after.
+TEST_F(HandoffTest, SweepOverAnEmptyDriveAsksForNoDisk) {
+  PutBytes(m_, "D:\\ZqGhost\\win7x64.gho", kGho);
+  m_.AddDrive('R', {.type = kDriveCdrom, .media = false});
+  constexpr std::uint32_t kNoOpenFileErrorBox = 0x8000;
+  for (std::uint32_t before : {0u, kNoOpenFileErrorBox}) {
+    SCOPED_TRACE(before);
+    sim::SimMachine& m = m_;
+    m.platform().system.SetErrorMode(before);
+    const std::size_t setsBefore = m.ErrorModesSet().size();
+    std::string error;
+    ASSERT_TRUE(Run(Workflow("D:\\ZqGhost\\win7x64.gho"), error)) << error;
+    EXPECT_EQ(m.NoDiskPrompts(), 0);
+    EXPECT_EQ(m.ErrorMode(), before);
+    const std::vector<std::uint32_t> sets(m.ErrorModesSet().begin() + setsBefore, m.ErrorModesSet().end());
+    ASSERT_GE(sets.size(), 2u);
+    EXPECT_EQ(sets[sets.size() - 2], before | kSemFailCriticalErrors);
+    EXPECT_EQ(sets.back(), before);
+  }
+  // The form without the platform leaves the mode to its caller: with
+  // dialogs on, the empty drive would have asked for a disk.
+  m_.platform().system.SetErrorMode(0);
+  Platform& p = m_.platform();
+  std::string error;
+  EXPECT_TRUE(WriteHandoffFiles(p.files, p.env, p.codepage, Workflow("D:\\ZqGhost\\win7x64.gho"), error));
+  EXPECT_GT(m_.NoDiskPrompts(), 0);
 }
 
 TEST_F(HandoffTest, FailuresGiveTheirTextsAndLeaveNoHalfHandoff) {

@@ -212,6 +212,27 @@ TEST_F(ZipExtractTest, Zip64ArchiveIsRefused) {
   EXPECT_TRUE(Written().empty());
 }
 
+// Entries named like the temporary files, and such a file already in the
+// target folder: each entry still lands whole under its own name, and the
+// file that was there is left alone.
+TEST_F(ZipExtractTest, TemporaryNamesNeverMeetEntriesOrFilesInTheFolder) {
+  TempDir dir;
+  WriteHostFile(dir.path() / "~lz1.tmp", MixedBytes(5000, 7));
+  WriteHostFile(dir.path() / "~lz0.tmp", MixedBytes(3000, 8));
+  WriteHostFile(dir.path() / "wvldr", MixedBytes(7000, 9));
+  WriteHostFile(dir.path() / "readme.txt", B("restore environment\r\n"));
+  const fs::path zip = dir.path() / "names.zip";
+  ASSERT_TRUE(Shell("cd " + dir.path().string() + " && zip -q -X -P J5RT8WQ3 " + zip.string() +
+                    " '~lz1.tmp' wvldr '~lz0.tmp' readme.txt"));
+  PutBytes(m_, "T:\\a.zip", ReadHostFile(zip));
+  m_.PutFile("C:\\~lz2.tmp", "a file of the user");
+  ASSERT_TRUE(Extract("T:\\a.zip", kPassword, "*.*"));
+  EXPECT_EQ(Written(), (std::vector<std::string>{"readme.txt", "wvldr", "~lz0.tmp", "~lz1.tmp", "~lz2.tmp"}));
+  for (const char* name : {"~lz1.tmp", "wvldr", "~lz0.tmp", "readme.txt"})
+    EXPECT_TRUE(ReadBytes(m_, std::string("C:\\") + name) == ReadHostFile(dir.path() / name)) << name;
+  EXPECT_EQ(m_.ReadFile("C:\\~lz2.tmp"), "a file of the user");
+}
+
 // A target that cannot be written raises; files completed before it stay whole,
 // the rest and every temporary are gone. A disk that fills midway through a
 // later entry raises before any target is touched.
@@ -223,7 +244,7 @@ TEST_F(ZipExtractTest, FailedWritesRaiseAndLeaveNoPartialFile) {
 
   m_.ClearFailures();
   ClearC();
-  m_.Fail("files.Append", "~lz2.tmp", err::DiskFull);  // Varnix.ima is the third entry
+  m_.Fail("files.Append", "~lz2.tmp", err::DiskFull);  // Varnix.ima is the third entry, in the third temporary
   EXPECT_THROW(Extract(Place("infozip"), kPassword, "*.*"), ZipError);
   EXPECT_EQ(Written(), std::vector<std::string>{});
 }

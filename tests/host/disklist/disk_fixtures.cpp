@@ -108,6 +108,13 @@ std::vector<std::uint8_t> Fat32BootSector() {
   std::memcpy(&s[3], "MSDOS5.0", 8);
   return s;
 }
+std::vector<std::uint8_t> BitLockerBootSector() {
+  // The layout of Windows 7 and later: a FAT32-like jump and name field, with
+  // BitLocker's OEM id in front.
+  auto s = BootSector(0x58, 82, "FAT32   ");
+  std::memcpy(&s[3], "-FVE-FS-", 8);
+  return s;
+}
 std::vector<std::uint8_t> Fat16BootSector() {
   auto s = BootSector(0x3C, 54, "FAT16   ");
   std::memcpy(&s[3], "MSDOS5.0", 8);

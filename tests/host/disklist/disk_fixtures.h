@@ -37,6 +37,8 @@ void PutLe64(const std::string& path, std::uint64_t offset, std::uint64_t value)
 std::vector<std::uint8_t> NtfsBootSector();
 std::vector<std::uint8_t> Fat32BootSector();
 std::vector<std::uint8_t> Fat16BootSector();
+// The first sector of a BitLocker volume: OEM id "-FVE-FS-".
+std::vector<std::uint8_t> BitLockerBootSector();
 
 // An image file read sector by sector.
 class ImageDisk final : public ISectorSource {

@@ -47,7 +47,7 @@ std::string ListAlone(const std::string& image, std::uint32_t sectorSize = 512) 
 }
 
 const std::vector<std::string> kUnletteredGpt = {
-    "1:1\t  \t0.10GB\tunknown\tEFI\tFAT32\t\tGPT\t0",
+    "1:1\t  \t0.09GB\tunknown\tEFI\tFAT32\t\tGPT\t0",
     "1:2\t  \t40.00GB\tunknown\tPrimary\tNTFS \t\tGPT\t0",
     "1:3\t  \t4.00GB\tunknown\tPrimary\tLinux_Swap\t\tGPT\t0",
     "1:4\t  \t1.00GB\tunknown\tPrimary\tLinux_LVM\t\tGPT\t0",
@@ -72,7 +72,7 @@ TEST(GptListing, TypesSniffAndLettersIncludingARawEfiDevice) {
                                                        std::nullopt, VolumeSpace{100 * kMiB, 60 * kMiB},
                                                        VolumeDetails{"", "FAT32"}};
   EXPECT_THAT(Lines(RunDiskListing(sys)),
-              ElementsAre("1:1\tD:\t0.10GB\t0.06GB\tEFI\tFAT32\t\tGPT\t0",
+              ElementsAre("1:1\tD:\t0.09GB\t0.05GB\tEFI\tFAT32\t\tGPT\t0",
                           "1:2\tC:\t40.00GB\t20.00GB\tPrimary\tNTFS\tWindows\tGPT\t0",
                           "1:3\t  \t4.00GB\tunknown\tPrimary\tLinux_Swap\t\tGPT\t0",
                           "1:4\t  \t1.00GB\tunknown\tPrimary\tLinux_LVM\t\tGPT\t0",
@@ -116,7 +116,7 @@ TEST(GptListing, FourKibSectorsReadEveryEntryOfTheSector) {
   sys.volumes['C'] = {3, DiskExtent{0, static_cast<std::int64_t>(29952ull * 4096)}, std::nullopt,
                       VolumeSpace{8 * kGiB, 3 * kGiB}, VolumeDetails{"Win", "NTFS"}};
   sys.rawAllowed = false;
-  EXPECT_THAT(Lines(RunDiskListing(sys)), ElementsAre("1:1\t  \t0.10GB\tunknown\tEFI\tLinux\t\tGPT\t0",
+  EXPECT_THAT(Lines(RunDiskListing(sys)), ElementsAre("1:1\t  \t0.09GB\tunknown\tEFI\tLinux\t\tGPT\t0",
                                                       "1:2\tC:\t8.00GB\t3.00GB\tPrimary\tNTFS\tWin\tGPT\t0",
                                                       "1:3\t  \t1.00GB\tunknown\tPrimary\tLinux_Swap\t\tGPT\t0",
                                                       "1:4\t  \t1.00GB\tunknown\tPrimary\tLinux_LVM\t\tGPT\t0",
@@ -174,6 +174,33 @@ TEST(GptListing, HostileHeadersListNothingOrTheSaneEntriesQuickly) {
     EXPECT_EQ(ListedPartitions(listing).size(), c.lines) << c.what;
     EXPECT_LE(disk.reads, 2u + 32u + 32u) << c.what;  // header, entry sectors, sniffs
   }
+}
+
+// An unused entry between used ones (entry 2 of 4 here, where a partition was
+// deleted) does not end the list. Windows numbers the used entries in order,
+// so E:'s partition number 3 is the fourth entry.
+TEST(GptListing, UnusedEntryBetweenUsedOnesHidesNothing) {
+  const std::string path = SgdiskImage("gap.img", 8 * kGiB,
+                                       "-n 1:2048:+100M -t 1:ef00 -n 3:0:+2G -t 3:0700 -n 4:0:+1G -t 4:0700 "
+                                       "-n 6:0:+1G -t 6:8200");
+  ASSERT_EQ(ReadBytes(path, 1024 + 128, 128), std::vector<std::uint8_t>(128, 0));  // entry 2 is unused
+  FakeDiskSystem sys;
+  sys.disks[0] = {path};
+  sys.rawAllowed = false;
+  sys.volumes['E'] = {3, std::nullopt, DeviceNumber{0, 3}, VolumeSpace{kGiB, kGiB / 2}, VolumeDetails{"Gap", "NTFS"}};
+  EXPECT_THAT(Lines(RunDiskListing(sys)),
+              ElementsAre("1:1\t  \t0.09GB\tunknown\tEFI\tLinux\t\tGPT\t0",
+                          "1:2\t  \t2.00GB\tunknown\tPrimary\tLinux\t\tGPT\t0",
+                          "1:3\tE:\t1.00GB\t0.50GB\tPrimary\tNTFS\tGap\tGPT\t0",
+                          "1:4\t  \t1.00GB\tunknown\tPrimary\tLinux_Swap\t\tGPT\t0"));
+}
+
+// With gaps, up to 32 used entries are kept; the entries after them are not.
+TEST(GptListing, GapsDoNotLiftTheLimitOfThirtyTwoEntries) {
+  std::string args;
+  for (int n = 1; n <= 80; n += 2) args += " -n " + std::to_string(n) + ":0:+1M -t " + std::to_string(n) + ":8200";
+  ImageDisk disk(SgdiskImage("gaps.img", kGiB, args), 512);
+  EXPECT_EQ(ListedPartitions(ReadDisk(disk, 0)).size(), 32u);
 }
 
 TEST(GptListing, EntryEndingBeforeItStartsHasNoLength) {

@@ -139,3 +139,18 @@ TEST(GetMaxpartition, MostWholeUnitsFreeFirstRowOnTies) {
 }
 
 }  // namespace
+
+// The listing tool's BitLocker mark: "FVE_" in front of the file system name,
+// after the prefix of a hidden type; nowhere else.
+TEST(IsBitLockerPartition, MarkAtTheFrontOfTheFileSystemCell) {
+  const struct {
+    const char* cell;
+    bool marked;
+  } cases[] = {{"FVE_NTFS", true}, {"hidden_FVE_NTFS", true}, {"fve_FAT32", true}, {"NTFS", false},
+               {"hidden_NTFS", false}, {"NTFS_FVE_", false}, {"xFVE_NTFS", false}, {"", false}};
+  for (const auto& c : cases) {
+    TSysPartitioninfo record;
+    record.PNtfs = c.cell;
+    EXPECT_EQ(IsBitLockerPartition(record), c.marked) << c.cell;
+  }
+}

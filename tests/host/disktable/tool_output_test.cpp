@@ -210,14 +210,14 @@ TEST_F(ToolOutput, ImagesListedByTheToolBecomeTheTable) {
   Readdisk(m.platform(), kWorkDir, table, sys);
 
   EXPECT_EQ(Show(table), (std::vector<std::string>{
-                             "[  ]|1:1||NTFS|MBR|Primary|unknown|0.10GB|1|NOUSB",
+                             "[  ]|1:1||NTFS|MBR|Primary|unknown|0.09GB|1|NOUSB",
                              "[C:]|1:2|Win7|NTFS|MBR|Primary|20.50GB|40.00GB|0|NOUSB",
                              "[D:]|1:3|数据|NTFS|MBR|Logical|12.50GB|20.00GB|0|NOUSB",
                              "[  ]|1:4||hidden_NTFS|MBR|Logical|unknown|1.00GB|0|NOUSB",
-                             "[G:]|2:1||FAT32|GPT|EFI|0.07GB|0.10GB|0|NOUSB",
-                             "[E:]|2:2|软件|NTFS|GPT|Primary|12.90GB|50.00GB|0|NOUSB",
+                             "[G:]|2:1||FAT32|GPT|EFI|0.06GB|0.09GB|0|NOUSB",
+                             "[E:]|2:2|软件|NTFS|GPT|Primary|12.89GB|50.00GB|0|NOUSB",
                              "[  ]|2:3||Linux_Swap|GPT|Primary|unknown|2.00GB|0|NOUSB",
-                             "[F:]|3:1|U盘|FAT32|MBR|Primary|7.00GB|8.00GB|0|USB",
+                             "[F:]|3:1|U盘|FAT32|MBR|Primary|7.00GB|7.99GB|0|USB",
                          }))
       << listing;
   EXPECT_EQ(LogLines(m), std::vector<std::string>{});
@@ -233,6 +233,63 @@ TEST_F(ToolOutput, ImagesListedByTheToolBecomeTheTable) {
   EXPECT_EQ(dataPart.Pdiskid, "1:3");
   EXPECT_EQ(dataPart.PFreesize, 12);
   EXPECT_EQ(dataPart.Ppartitontype, "Logical");
+}
+
+// Sizes a few bytes short of a whole unit read as the unit below, through the
+// tool's own core, the table and the partition records; a BitLocker volume
+// reaches the record with its mark.
+TEST_F(ToolOutput, RecordsNeverOverstateUnitsAndKeepTheBitLockerMark) {
+  constexpr std::uint64_t kMiB = 1ull << 20;
+  struct Case {
+    const char* what;
+    std::uint64_t systemBytes, dataFreeBytes;
+    bool systemBitLocker, dataBitLocker;
+    std::int64_t systemUnits, dataFreeUnits;
+  } cases[] = {
+      {"3 GiB less 1 MiB, 4 GiB less 1 MiB free", 3 * kGiB - kMiB, 4 * kGiB - kMiB, false, false, 2, 3},
+      {"exactly 3 GiB, exactly 4 GiB free", 3 * kGiB, 4 * kGiB, false, false, 3, 4},
+      {"BitLocker on the system partition", 3 * kGiB, 4 * kGiB, true, false, 3, 4},
+      {"BitLocker on the data partition", 3 * kGiB, 4 * kGiB, false, true, 3, 4},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::uint64_t systemSectors = c.systemBytes / 512, dataStart = 2048 + systemSectors;
+    const std::string image = Sfdisk("units" + std::to_string(n++) + ".img", 16 * kGiB,
+                                     "label: dos\nstart=2048, size=" + std::to_string(systemSectors) +
+                                         ", type=7, bootable\nstart=" + std::to_string(dataStart) +
+                                         ", size=16777216, type=7\n");
+    std::vector<std::uint8_t> fve = NtfsBootSector();
+    const char oem[] = "-FVE-FS-";
+    std::copy(oem, oem + 8, fve.begin() + 3);
+    WriteAt(image, 2048 * 512, c.systemBitLocker ? fve : NtfsBootSector());
+    WriteAt(image, dataStart * 512, c.dataBitLocker ? fve : NtfsBootSector());
+    if (HasFatalFailure()) return;
+
+    TableDiskSystem tool;
+    tool.disks = {{0, image}};
+    tool.volumes['C'] = {{0, 2048ll * 512}, kGiB, "", "NTFS"};
+    tool.volumes['D'] = {{0, static_cast<std::int64_t>(dataStart * 512)}, c.dataFreeBytes, "", "NTFS"};
+    const std::string listing = dl::RunDiskListing(tool);
+
+    SimMachine m;
+    m.AddDrive('D', {.disk = 0, .partition = 2});
+    m.AddResource("FUN", "RUSORT", std::string_view(kToolBytes));
+    m.RegisterProgram(kToolPath, [&listing](sim::SimRun& r) {
+      r.Write(listing);
+      return 0;
+    });
+    DiskTable table;
+    TSysPartitioninfo sys;
+    Readdisk(m.platform(), kWorkDir, table, sys);
+    TSysPartitioninfo data;
+    Getpartinfos(m.platform(), table, "D:", data);
+    EXPECT_EQ(sys.PSzie, c.systemUnits) << listing;
+    EXPECT_EQ(data.PFreesize, c.dataFreeUnits) << listing;
+    EXPECT_EQ(IsBitLockerPartition(sys), c.systemBitLocker) << listing;
+    EXPECT_EQ(IsBitLockerPartition(data), c.dataBitLocker) << listing;
+    EXPECT_EQ(data.PNtfs, c.dataBitLocker ? "FVE_NTFS" : "NTFS");
+  }
 }
 
 }  // namespace

@@ -549,3 +549,26 @@ TEST(Verify, QuitWhileHashingOrPreparingLeavesNothingArmed) {
 
 }  // namespace
 }  // namespace lum::flowtest
+
+namespace lum::flowtest {
+namespace {
+
+// A 64-bit row on a processor without long mode is refused at the click; the
+// list stays and a 32-bit row installs.
+TEST(Install, SixtyFourBitRowOnAProcessorWithoutLongModeIsRefused) {
+  Rig r(Style::Mbr);
+  r.bs.m.sys.longMode = false;
+  r.Serve("win7x32.gho", r.Image("win7x32.gho"));
+  r.Start();
+  r.form.Contorl_install("JXBUTTONI3");  // Windows 7 64-bit
+  EXPECT_EQ(r.Log().back(), "错误：此电脑的处理器不支持64位系统，请选择32位系统！");
+  EXPECT_EQ(r.view.dialogs, Lines{"提示：此电脑的处理器不支持64位系统，请选择32位系统！"});
+  EXPECT_FALSE(r.view.terminated);
+  EXPECT_EQ(r.view.page, kPageSysList);
+  EXPECT_FALSE(r.Logged("开始下载"));
+  r.form.Contorl_install("JXBUTTONI2");  // Windows 7 32-bit
+  EXPECT_EQ(r.view.page, kPageFinish);
+}
+
+}  // namespace
+}  // namespace lum::flowtest
