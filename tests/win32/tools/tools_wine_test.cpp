@@ -191,8 +191,11 @@ TEST_F(ToolsUnderWine, EditorRunsEveryChainCommandAndTheRollback) {
       EXPECT_NE(text.find("\r\n" + line + "\r\n"), std::string::npos) << line << "\n" << text;
     const std::string exported = ReadAll(c.exportPath);
     EXPECT_EQ(exported.find(G), std::string::npos) << "the export holds the store from before";
-    // Anything else is refused and changes nothing.
-    EXPECT_NE(RunCommand(b + " /enum"), 0u);
+    // The read-back lists our entry as the default and changes nothing;
+    // anything else is refused and changes nothing either.
+    EXPECT_EQ(RunCommand(b + " /enum {default} /v"), 0u);
+    EXPECT_NE(RunCommand(b + " /enum {00000000-0000-0000-0000-000000000000}"), 0u);
+    EXPECT_NE(RunCommand(b + " /enum {bootmgr} /x"), 0u);
     EXPECT_NE(RunCommand(b + " /set " G " device somewhere"), 0u);
     EXPECT_EQ(ReadAll(store), text);
     // The rollback through the editor brings back the store from before.
