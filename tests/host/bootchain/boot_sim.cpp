@@ -268,11 +268,21 @@ BootSim::BootSim()
       return r.exitCode;
     });
   }
-  m.RegisterProgram(std::string("cmd /c ") + kIsoTool, [](sim::SimRun& run) -> sim::SimExit {
-    if (!run.machine.Exists(kIsoTool)) return 1;  // cmd: not found
+  // cmd /c as Windows runs it: a command that starts with a quotation mark
+  // loses its first and last one, then the first word names the program,
+  // whatever its extension. Only the ISO tool is known here.
+  m.RegisterProgram("cmd /c ", [](sim::SimRun& run) -> sim::SimExit {
+    std::string text = run.commandLine.substr(std::strlen("cmd /c "));
+    if (!text.empty() && text.front() == '"') {
+      text.erase(0, 1);
+      if (std::size_t last = text.rfind('"'); last != std::string::npos) text.erase(last, 1);
+    }
+    std::vector<CommandArg> words = SplitArguments(text);
+    if (words.empty() || !run.machine.Exists(words[0].text) ||
+        !AsciiUpper(words[0].text).ends_with("\\KRPISO.KRP"))
+      return 1;  // cmd: not found
     std::vector<std::string> args;
-    for (const CommandArg& a : SplitArguments(run.commandLine.substr(std::strlen("cmd /c ") + std::strlen(kIsoTool))))
-      args.push_back(a.text);
+    for (std::size_t i = 1; i < words.size(); ++i) args.push_back(words[i].text);
     SimExtractFiles files(run.machine.platform());
     ExtractResult r = RunIsoExtract(args, files);
     run.Write(r.message);

@@ -89,6 +89,23 @@ TEST(UefiChainRuns, SystemEditorStaysAndAnOldExportIsKept) {
   EXPECT_EQ(s.Store(), kStoreAfterUefiEntry);
 }
 
+// A temporary folder with blanks (Windows XP's "Documents and Settings"): the
+// tool's path is quoted and the command quoted once more for cmd.
+TEST(UefiChainRuns, TemporaryFolderWithBlanks) {
+  BootSim s;
+  const std::string t = "C:\\Documents and Settings\\Admin\\Local Settings\\Temp";
+  s.m.PutDir(t);
+  s.m.SetEnv("temp", t);
+  s.InstallSystemEditor();
+  std::string error;
+  ASSERT_TRUE(s.RunPe(true, error)) << error;
+  EXPECT_EQ(s.OtherStarts().front(),
+            "cmd /c \"\"" + t + "\\krpiso.krp\"  -silent -in C:\\BOOT\\KRP8PE6F.ISO -get /BOOT/KRP8PE6L.WIM "
+            "-unattend -extract C:\\BOOT\"");
+  EXPECT_TRUE(s.m.Exists("C:\\BOOT\\KRP8PE6L.WIM"));
+  EXPECT_FALSE(s.m.Exists(t + "\\krpiso.krp"));
+}
+
 TEST(UefiChainRuns, AnotherSystemDriveLetterIsUsedEverywhere) {
   BootSim s;
   s.m.AddDrive('E');
