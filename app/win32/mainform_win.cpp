@@ -328,9 +328,17 @@ bool Tvorel::OnFormMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
       }
       return false;
     case WM_CLOSE:
-      // Closing the main window ends the program; the window itself goes
-      // when the program ends.
-      App().Terminate();
+      // Closing the main window ends the program and stops a running
+      // install, whoever sent the message (the close button, the tray's
+      // exit, Task Manager); the window itself goes when the program ends.
+      logic_.WMClose();
+      result = 0;
+      return true;
+    case WM_QUERYENDSESSION:
+      result = logic_.WMQueryEndSession() ? TRUE : FALSE;
+      return true;
+    case WM_ENDSESSION:
+      logic_.WMEndSession(wp != FALSE);
       result = 0;
       return true;
     case WM_TIMER:

@@ -1,7 +1,8 @@
 // The real main window and message dialog under Wine: every named control at
 // its place, the painted skin, and the pages driven with real mouse input
 // (setup button, wheel, install, close answered Cancel then OK, the tray,
-// dragging, the countdown to the restart command).
+// dragging, the countdown to the restart command, the close message and the
+// end of the session sent from outside).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -475,6 +476,83 @@ TEST_F(MainWindowTest, FinishPageCountsDownFromTenToTheRestartCommand) {
   ASSERT_EQ(machine_.processes().Started().size(), 1u);
   EXPECT_EQ(machine_.processes().Started()[0], lum::kRestartCommand);
   EXPECT_TRUE(IsWindowVisible(H(w, "Pan_Banner4")));
+}
+
+// Requests to end the program from outside it: Task Manager's End task and
+// taskkill post WM_CLOSE; Windows asks with WM_QUERYENDSESSION and then sends
+// WM_ENDSESSION when the session ends. Each stops the download (the stop
+// flag the real download polls) and ends the program without a question.
+TEST_F(MainWindowTest, CloseAndSessionEndFromOutsideStopTheDownloadWithoutAQuestion) {
+  for (bool session : {false, true}) {
+    SCOPED_TRACE(session ? "WM_QUERYENDSESSION, WM_ENDSESSION" : "WM_CLOSE");
+    MainWindow w(machine_, DownloadScript::UntilExit);
+    HWND form = w.form().Handle();
+    std::vector<std::string> failures;
+    auto check = [&](bool ok, const char* what) {
+      if (!ok) failures.push_back(what);
+      return ok;
+    };
+    MainThreadCall onMain;
+    DWORD_PTR answer = 0;
+    Drive([&] {
+      MouseClick(CentreOf(H(w, "Btn_setup")));
+      if (!check(WaitFor([&] { return PageShown(w, 1); }, 5000), "list page")) return;
+      MouseClick(CentreOf(H(w, "JXBUTTONI1")));
+      if (!check(WaitFor([&] { return PageShown(w, 2) && w.steps().downloading; }, 5000),
+                 "download page"))
+        return;
+      // Sent or posted from this thread, as another program would.
+      if (session) {
+        check(SendMessageTimeoutW(form, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL,
+                                  5000, &answer) != 0,
+              "WM_QUERYENDSESSION answered");
+        SendMessageTimeoutW(form, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000,
+                            nullptr);
+      } else {
+        PostMessageW(form, WM_CLOSE, 0, 0);
+      }
+      if (!check(WaitFor([&] { return !w.steps().downloading; }, 5000), "the download stops")) {
+        // Unwind the download loop, which holds the window's thread.
+        onMain.Run([] { App().Terminate(); });
+        return;
+      }
+      Sleep(500);
+      check(VisibleDialog() == nullptr, "no question and no failure message");
+    });
+    for (const std::string& f : failures) ADD_FAILURE() << f;
+    EXPECT_TRUE(w.steps().ExitRequested());
+    EXPECT_TRUE(App().Terminated());
+    if (session) EXPECT_EQ(answer, DWORD_PTR(TRUE)) << "the session may end";
+  }
+}
+
+// On the finish page the boot is prepared: a close from outside ends the
+// program with its countdown stopped, so no restart follows.
+TEST_F(MainWindowTest, CloseFromOutsideOnTheFinishPageStopsTheCountdown) {
+  MainWindow w(machine_, DownloadScript::Succeed);
+  MainThreadCall onMain;
+  auto* label = dynamic_cast<lum::win::TZeDaraLabel*>(w.form().Control("Lab_time"));
+  ASSERT_NE(label, nullptr);
+  std::vector<std::string> failures;
+  std::wstring atClose, later;
+  Drive([&] {
+    MouseClick(CentreOf(H(w, "Btn_setup")));
+    if (!WaitFor([&] { return PageShown(w, 1); }, 5000)) return failures.push_back("list page");
+    MouseClick(CentreOf(H(w, "JXBUTTONI1")));
+    if (!WaitFor([&] { return PageShown(w, 4); }, 10000)) return failures.push_back("finish page");
+    PostMessageW(w.form().Handle(), WM_CLOSE, 0, 0);
+    if (!WaitFor([&] { return App().Terminated(); }, 5000))
+      return failures.push_back("the close ends the program");
+    onMain.Run([&] { atClose = label->Caption(); });
+    // The test's loop goes on dispatching: a running countdown would tick.
+    Sleep(2500);
+    onMain.Run([&] { later = label->Caption(); });
+  });
+  for (const std::string& f : failures) ADD_FAILURE() << f;
+  EXPECT_EQ(later, atClose) << "the countdown went on after the close";
+  EXPECT_FALSE(w.form().Logic().model().CountdownRunning);
+  EXPECT_TRUE(machine_.processes().Started().empty()) << "a restart was started";
+  EXPECT_TRUE(w.steps().ExitRequested());
 }
 
 // ---- the message dialog ----------------------------------------------------
