@@ -52,7 +52,9 @@ bool PreparePeBoot(Platform& p, IProfileWriter& ini, BootRun& run, const std::st
   }
   if (!prepared) return false;
 
-  MirrorLoaderToPartition1(p);
+  if (!MirrorLoaderToPartition1(p, &run.journal))
+    return FailRun(run, major < 6 ? "KRP模块创建失败！" : firmwareUefi ? "Boot模块创建失败！" : "KRP启动模块创建失败！",
+                   error);
   if (!KeepHandoffFiles(p, run.journal, imagePath))
     return FailRun(run, "系统配置1文件创建失败！", error);
   HandoffInputs handoff{imagePath, arch, sysSelector, title, wimName, productKey, imageIndex};
@@ -63,19 +65,25 @@ bool PreparePeBoot(Platform& p, IProfileWriter& ini, BootRun& run, const std::st
   return !run.StopHere();
 }
 
-void MirrorLoaderToPartition1(Platform& p) {
+bool MirrorLoaderToPartition1(Platform& p, UndoJournal* journal) {
   const std::string s = SystemDrive(p);
   const std::string letter = s.substr(0, 1);
-  if (GetVolumePartitionNumber(p, letter) == 1) return;
+  if (GetVolumePartitionNumber(p, letter) == 1) return true;
+  if (!p.files.FileExists(s + "\\krppe") && !p.files.FileExists(s + "\\krppe.mbr")) return true;
   const std::string x = GetFreeDriveLetter(p);
-  if (x.empty()) return;
+  if (x.empty()) return true;
   const std::string target =
       "\\Device\\Harddisk" + std::to_string(GetVolumeDiskNumber(p, letter)) + "\\Partition1";
-  if (!p.volumes.DefineDevice(kDddRawTargetPath, x, target)) return;
+  if (!p.volumes.DefineDevice(kDddRawTargetPath, x, target)) return true;
+  if (journal && (!journal->KeepOnDevice(x, target, "krppe") || !journal->KeepOnDevice(x, target, "krppe.mbr"))) {
+    p.volumes.DefineDevice(kDddRemoveDefinition, x, "");
+    return false;
+  }
   p.files.SetAttributes(letter + ":\\krppe", kAttrPlain);
   p.files.Copy(s + "\\krppe", x + "\\krppe", false);
   p.files.Copy(s + "\\krppe.mbr", x + "\\krppe.mbr", false);
   p.volumes.DefineDevice(kDddRemoveDefinition, x, "");
+  return true;
 }
 
 }  // namespace lum

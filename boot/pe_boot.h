@@ -31,7 +31,9 @@ bool PreparePeBoot(Platform& p, IProfileWriter& ini, BootRun& run, const std::st
 // S\krppe and S\krppe.mbr to the root of partition 1 (on a BIOS machine the
 // boot partition, where the boot record looks for the loader) through a
 // temporary drive letter that is removed again. Nothing is done when every
-// letter is in use or the letter cannot be defined.
-void MirrorLoaderToPartition1(Platform& p);
+// letter is in use or the letter cannot be defined, nor when there is no
+// loader to copy (the UEFI chain). With a journal, the two files on
+// partition 1 are noted first; false when they cannot be.
+bool MirrorLoaderToPartition1(Platform& p, UndoJournal* journal = nullptr);
 
 }  // namespace lum

@@ -5,6 +5,7 @@
 #include "boot/bcd_editor.h"
 #include "boot/boot_paths.h"
 #include "boot/payload_table.h"
+#include "inspect/volumes.h"
 #include "platform/text.h"
 
 namespace lum {
@@ -13,6 +14,7 @@ namespace {
 constexpr char kListName[] = "undo.lst";
 constexpr char kStoreExport[] = "store.bcd";
 constexpr std::uint32_t kFolderAttributes = kAttrHidden | kAttrSystem;
+constexpr std::uint32_t kDddRawTargetPath = 1, kDddRemoveDefinition = 2;
 
 std::string Hex(std::uint32_t v) {
   char b[16];
@@ -71,6 +73,12 @@ void UndoJournal::Load() {
     } else if (f.size() == 2 && (f[0] == "A" || f[0] == "D")) {
       e.kind = f[0][0];
       e.path = f[1];
+    } else if (f.size() == 5 && f[0] == "P") {
+      e.kind = 'P';
+      e.attributes = static_cast<std::uint32_t>(std::strtoul(f[1].c_str(), nullptr, 16));
+      e.saved = f[2] == "-" ? "" : f[2];
+      e.device = f[3];
+      e.path = f[4];
     } else if (f.size() == 2 && f[0] == "S") {
       e.kind = 'S';
       e.saved = f[1];
@@ -108,6 +116,10 @@ bool UndoJournal::Append(const Entry& e) {
   switch (e.kind) {
     case 'F': line = "F\t" + Hex(e.attributes) + "\t" + e.saved + "\t" + e.path; break;
     case 'S': line = "S\t" + e.saved; break;
+    case 'P':
+      line = "P\t" + Hex(e.attributes) + "\t" + (e.saved.empty() ? "-" : e.saved) + "\t" + e.device + "\t" +
+             e.path;
+      break;
     default: line = std::string(1, e.kind) + "\t" + e.path; break;
   }
   line += "\r\n";
@@ -133,6 +145,38 @@ bool UndoJournal::Keep(const std::string& path) {
     e.kind = 'A';
   }
   return Append(e);
+}
+
+bool UndoJournal::KeepOnDevice(const std::string& letter, const std::string& device,
+                               const std::string& name) {
+  Load();
+  for (const Entry& e : entries_)
+    if (e.kind == 'P' && SameTextAscii(e.device, device) && SameTextAscii(e.path, name)) return true;
+  if (!EnsureFolder()) return false;
+  Entry e;
+  e.kind = 'P';
+  e.device = device;
+  e.path = name;
+  const std::string file = letter + "\\" + name;
+  if (p_.files.FileExists(file)) {
+    e.attributes = p_.files.GetAttributes(file);
+    e.saved = std::to_string(entries_.size() + 1) + ".sav";
+    const std::string copy = folder_ + e.saved;
+    if (!p_.files.Copy(file, copy, false) || !p_.files.FileExists(copy)) return false;
+    p_.files.SetAttributes(copy, kAttrPlain);
+  }
+  return Append(e);
+}
+
+bool UndoJournal::RestoreOnDevice(const Entry& e) {
+  const std::string letter = GetFreeDriveLetter(p_);
+  if (letter.empty() || !p_.volumes.DefineDevice(kDddRawTargetPath, letter, e.device)) return false;
+  Entry local = e;
+  local.kind = e.saved.empty() ? 'A' : 'F';
+  local.path = letter + "\\" + e.path;
+  const bool ok = RestoreFile(local);
+  p_.volumes.DefineDevice(kDddRemoveDefinition, letter, "");
+  return ok;
 }
 
 bool UndoJournal::KeepDirs(const std::string& dir) {
@@ -194,8 +238,10 @@ bool UndoJournal::Undo() {
   bool ok = true;
   for (const Entry& e : entries_)
     if (e.kind == 'S' && !RestoreStore(e)) ok = false;
-  for (auto it = entries_.rbegin(); it != entries_.rend(); ++it)
-    if (it->kind != 'S' && !RestoreFile(*it)) ok = false;
+  for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
+    if (it->kind == 'S') continue;
+    if (!(it->kind == 'P' ? RestoreOnDevice(*it) : RestoreFile(*it))) ok = false;
+  }
   if (!ok) return false;
   if (p_.files.DirExists(folder_)) p_.files.DeleteTree(folder_);
   entries_.clear();

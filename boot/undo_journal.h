@@ -35,6 +35,10 @@ class UndoJournal {
   // Notes every folder of dir (a path ending in a folder) that does not
   // exist yet, outermost first, so that Undo removes them again.
   bool KeepDirs(const std::string& dir);
+  // Notes a file on a partition without a drive letter, reached for now
+  // through letter (a temporary definition of device, such as
+  // \Device\Harddisk0\Partition1); Undo defines a letter for it again.
+  bool KeepOnDevice(const std::string& letter, const std::string& device, const std::string& name);
   // Exports the boot store through the editor before its first change. False
   // when there is no export afterwards.
   bool KeepStore(const std::string& editor);
@@ -45,10 +49,12 @@ class UndoJournal {
 
  private:
   struct Entry {
-    char kind = 'A';          // 'F' saved file, 'A' absent file, 'D' absent folder, 'S' store export
+    char kind = 'A';          // 'F' saved file, 'A' absent file, 'D' absent folder, 'S' store export,
+                              // 'P' a file on a device without a letter (saved empty: absent)
     std::uint32_t attributes = 0;
     std::string saved;        // file name inside the folder ('F', 'S')
-    std::string path;         // the original path ('F', 'A', 'D')
+    std::string path;         // the original path ('F', 'A', 'D'); the file's name ('P')
+    std::string device;       // 'P' 
   };
   void Load();
   bool Append(const Entry& e);
@@ -56,6 +62,7 @@ class UndoJournal {
   bool EnsureFolder();
   bool RestoreStore(const Entry& e);
   bool RestoreFile(const Entry& e);
+  bool RestoreOnDevice(const Entry& e);
 
   Platform& p_;
   std::string folder_;

@@ -36,7 +36,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     lum::Platform base = machine.platform();
     lum::Platform p{base.files,     base.env,     base.codepage, base.system,
                     base.versions,  base.registry, base.processes, base.volumes,
-                    base.shell,     base.clock,   base.resources, pump};
+                    base.shell,     base.clock,   base.resources, pump,
+                    base.digests};
     // The window pictures travel in the program's resources.
     lum::SetResManagerSource([&p] { return lum::MakeResManagerFromResources(p); });
     lum::Win32ProfileWriter ini;
