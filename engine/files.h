@@ -15,6 +15,8 @@ class IDataFile {
   virtual ~IDataFile() = default;
   // Safe to call from several threads at once for disjoint ranges.
   virtual bool WriteAt(std::int64_t offset, const void* data, std::size_t size) = 0;
+  // Reads exactly size bytes; false when they are not all there.
+  virtual bool ReadAt(std::int64_t offset, void* data, std::size_t size) = 0;
   virtual bool Truncate(std::int64_t size) = 0;
   virtual std::optional<std::int64_t> Size() = 0;
   // Pushes written data to the disk.

@@ -1,5 +1,6 @@
 #include "engine/state_file.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <sstream>
@@ -33,6 +34,11 @@ std::string FormatState(const TransferState& st) {
   body += "modified=" + st.lastModified + "\n";
   for (const ByteRange& r : st.missing) {
     body += "missing=" + std::to_string(r.from) + " " + std::to_string(r.to) + "\n";
+  }
+  for (const BlockSum& b : st.blocks) {
+    char crc[16];
+    std::snprintf(crc, sizeof crc, "%08x", static_cast<unsigned>(b.crc));
+    body += "block=" + std::to_string(b.index) + " " + crc + "\n";
   }
   char sum[32];
   std::snprintf(sum, sizeof sum, "%016llx", static_cast<unsigned long long>(Fnv1a(body)));
@@ -73,6 +79,16 @@ std::optional<TransferState> ParseState(const std::string& text) {
         return std::nullopt;
       }
       st.missing.push_back(r);
+    } else if (key == "block") {
+      auto sp = value.find(' ');
+      BlockSum b;
+      std::int64_t crc = 0;
+      if (sp == std::string::npos || !Int(value.substr(0, sp), &b.index) || value.size() - sp - 1 != 8)
+        return std::nullopt;
+      auto [p, ec] = std::from_chars(value.data() + sp + 1, value.data() + value.size(), crc, 16);
+      if (ec != std::errc() || p != value.data() + value.size()) return std::nullopt;
+      b.crc = static_cast<std::uint32_t>(crc);
+      st.blocks.push_back(b);
     } else {
       return std::nullopt;
     }
@@ -83,7 +99,44 @@ std::optional<TransferState> ParseState(const std::string& text) {
     if (r.from < prev || r.to <= r.from || r.to > st.total) return std::nullopt;
     prev = r.to;
   }
+  // Proofs only of present blocks, each once, in order.
+  const std::vector<std::int64_t> present = PresentBlocks(st.total, st.missing);
+  std::size_t at = 0;
+  for (const BlockSum& b : st.blocks) {
+    while (at < present.size() && present[at] < b.index) ++at;
+    if (at == present.size() || present[at] != b.index) return std::nullopt;
+    ++at;
+  }
   return st;
+}
+
+ByteRange BlockRange(std::int64_t total, std::int64_t index) {
+  return {index * kProofBlock, std::min(total, (index + 1) * kProofBlock)};
+}
+
+std::vector<std::int64_t> PresentBlocks(std::int64_t total, const std::vector<ByteRange>& missing) {
+  std::vector<std::int64_t> out;
+  const std::int64_t count = (total + kProofBlock - 1) / kProofBlock;
+  std::size_t m = 0;
+  for (std::int64_t i = 0; i < count; ++i) {
+    const ByteRange b = BlockRange(total, i);
+    while (m < missing.size() && missing[m].to <= b.from) ++m;
+    if (m < missing.size() && missing[m].from < b.to) continue;  // a missing range overlaps it
+    out.push_back(i);
+  }
+  return out;
+}
+
+std::vector<ByteRange> RangesOutside(std::int64_t total, const std::vector<std::int64_t>& blocks) {
+  std::vector<ByteRange> out;
+  std::int64_t pos = 0;
+  for (std::int64_t i : blocks) {
+    const ByteRange b = BlockRange(total, i);
+    if (b.from > pos) out.push_back({pos, b.from});
+    pos = b.to;
+  }
+  if (pos < total) out.push_back({pos, total});
+  return out;
 }
 
 }  // namespace lum::engine

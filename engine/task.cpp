@@ -1,5 +1,7 @@
 #include "engine/task.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <limits>
 
@@ -344,6 +346,10 @@ Task::Outcome Task::Transfer(bool resume, const TransferState& saved) {
     Fail(kFailFileIo);
     return Outcome::Failed;
   }
+  {
+    std::lock_guard ck(checkpointMu_);
+    proofs_.clear();
+  }
   if (resume) {
     // A data file shorter than the bytes its state claims was cut or replaced.
     std::int64_t present = saved.total;
@@ -364,8 +370,17 @@ Task::Outcome Task::Transfer(bool resume, const TransferState& saved) {
       total_ = saved.total;
       etag_ = saved.etag, lastModified_ = saved.lastModified;
       ranges_ = true;
+    }
+  }
+  // Only the blocks whose bytes still match their proof are kept; the rest
+  // of the file is fetched again, whatever the state file claims.
+  std::vector<ByteRange> toFetch;
+  if (resume) toFetch = ProvenMissing(saved);
+  {
+    std::lock_guard g(mu_);
+    if (resume) {
       std::int64_t missing = 0;
-      for (const ByteRange& r : saved.missing) {
+      for (const ByteRange& r : toFetch) {
         segs_.push_back({r.from, r.from, r.from, r.to, false});
         missing += r.to - r.from;
       }
@@ -521,8 +536,45 @@ void Task::Checkpoint(bool force) {
   if (st.total < 0) return;  // a stream of unknown length cannot be resumed
   std::sort(st.missing.begin(), st.missing.end(),
             [](const ByteRange& a, const ByteRange& b) { return a.from < b.from; });
-  // The state may only describe bytes that are already on the disk.
-  if (!data_->Sync() || !files_->WriteSmallAtomic(CfgPath(), FormatState(st))) Fail(kFailFileIo);
+  // The state may only describe bytes that are already on the disk; each
+  // whole block gets its proof once, read back after the flush.
+  if (!data_->Sync()) {
+    Fail(kFailFileIo);
+    return;
+  }
+  for (std::int64_t index : PresentBlocks(st.total, st.missing)) {
+    auto it = proofs_.find(index);
+    if (it == proofs_.end()) {
+      std::uint32_t crc = 0;
+      if (!BlockCrc(st.total, index, crc)) continue;
+      it = proofs_.emplace(index, crc).first;
+    }
+    st.blocks.push_back({index, it->second});
+  }
+  if (!files_->WriteSmallAtomic(CfgPath(), FormatState(st))) Fail(kFailFileIo);
+}
+
+bool Task::BlockCrc(std::int64_t total, std::int64_t index, std::uint32_t& crc) {
+  const ByteRange b = BlockRange(total, index);
+  std::vector<std::uint8_t> buf(static_cast<std::size_t>(b.to - b.from));
+  if (!data_->ReadAt(b.from, buf.data(), buf.size())) return false;
+  crc = static_cast<std::uint32_t>(::crc32(0, buf.data(), static_cast<uInt>(buf.size())));
+  return true;
+}
+
+std::vector<ByteRange> Task::ProvenMissing(const TransferState& saved) {
+  std::map<std::int64_t, std::uint32_t> claimed;
+  for (const BlockSum& b : saved.blocks) claimed[b.index] = b.crc;
+  std::vector<std::int64_t> proven;
+  std::lock_guard ck(checkpointMu_);
+  for (std::int64_t index : PresentBlocks(saved.total, saved.missing)) {
+    auto it = claimed.find(index);
+    std::uint32_t crc = 0;
+    if (it == claimed.end() || !BlockCrc(saved.total, index, crc) || crc != it->second) continue;
+    proven.push_back(index);
+    proofs_[index] = crc;
+  }
+  return RangesOutside(saved.total, proven);
 }
 
 // The next request size of a connection from how its last full piece went:

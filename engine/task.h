@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <deque>
 #include <list>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -88,6 +89,12 @@ class Task {
 
   std::mutex checkpointMu_;
   std::chrono::steady_clock::time_point lastCheckpoint_{};
+  // CRC-32 of the whole blocks known to be on the disk, by block index;
+  // guarded by checkpointMu_.
+  std::map<std::int64_t, std::uint32_t> proofs_;
+  // The ranges of a resumed file that its proofs do not cover.
+  std::vector<ByteRange> ProvenMissing(const TransferState& saved);
+  bool BlockCrc(std::int64_t total, std::int64_t index, std::uint32_t& crc);
 
   std::mutex stopMu_;
   std::condition_variable stopCv_;

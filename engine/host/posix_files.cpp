@@ -27,6 +27,16 @@ class PosixDataFile : public IDataFile {
     }
     return true;
   }
+  bool ReadAt(std::int64_t offset, void* data, std::size_t size) override {
+    char* p = static_cast<char*>(data);
+    while (size > 0) {
+      ssize_t n = ::pread(fd_, p, size, offset);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      p += n, size -= static_cast<std::size_t>(n), offset += n;
+    }
+    return true;
+  }
   bool Truncate(std::int64_t size) override { return ::ftruncate(fd_, size) == 0; }
   std::optional<std::int64_t> Size() override {
     struct stat st;

@@ -29,6 +29,19 @@ class WinDataFile : public IDataFile {
     }
     return true;
   }
+  bool ReadAt(std::int64_t offset, void* data, std::size_t size) override {
+    char* p = static_cast<char*>(data);
+    while (size > 0) {
+      DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+      OVERLAPPED ov{};
+      ov.Offset = static_cast<DWORD>(offset & 0xFFFFFFFF);
+      ov.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
+      DWORD done = 0;
+      if (!ReadFile(h_, p, chunk, &done, &ov) || done == 0) return false;
+      p += done, size -= done, offset += done;
+    }
+    return true;
+  }
   bool Truncate(std::int64_t size) override {
     LARGE_INTEGER li;
     li.QuadPart = size;

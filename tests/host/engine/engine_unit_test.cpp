@@ -134,7 +134,7 @@ TEST(EngineHttp, ReadsContentRange) {
 }
 
 TEST(EngineStateFile, RoundTripsAndRejectsDamage) {
-  TransferState st{"http://h/x.iso", 10000, "\"e1\"", "Mon, 01 Jan 2024 00:00:00 GMT", {{0, 10}, {500, 10000}}};
+  TransferState st{"http://h/x.iso", 10000, "\"e1\"", "Mon, 01 Jan 2024 00:00:00 GMT", {{0, 10}, {500, 10000}}, {}};
   std::string text = FormatState(st);
   auto back = ParseState(text);
   ASSERT_TRUE(back);
@@ -148,6 +148,28 @@ TEST(EngineStateFile, RoundTripsAndRejectsDamage) {
   EXPECT_FALSE(ParseState(FormatState(bad)));  // past the end
   bad.missing = {{500, 600}, {0, 10}};
   EXPECT_FALSE(ParseState(FormatState(bad)));  // out of order
+}
+
+TEST(EngineStateFile, BlockProofsOnlyForPresentWholeBlocks) {
+  const std::int64_t total = 3 * kProofBlock + 10;  // blocks 0..3, the last one 10 bytes
+  TransferState st{"http://h/x.iso", total, "", "", {{kProofBlock + 5, kProofBlock + 6}}, {}};
+  EXPECT_EQ(PresentBlocks(total, st.missing), (std::vector<std::int64_t>{0, 2, 3}));
+  EXPECT_EQ(BlockRange(total, 3), (ByteRange{3 * kProofBlock, total}));
+  EXPECT_EQ(RangesOutside(total, {0, 3}), (std::vector<ByteRange>{{kProofBlock, 3 * kProofBlock}}));
+  st.blocks = {{0, 0xDEADBEEF}, {3, 7}};
+  auto back = ParseState(FormatState(st));
+  ASSERT_TRUE(back);
+  EXPECT_EQ(*back, st);
+  const std::vector<std::vector<BlockSum>> refused = {
+      {{1, 1}},          // block 1 is not whole: a missing byte lies in it
+      {{3, 1}, {0, 1}},  // out of order
+      {{2, 1}, {2, 1}},  // twice
+      {{4, 1}},          // past the end
+  };
+  for (const auto& blocks : refused) {
+    st.blocks = blocks;
+    EXPECT_FALSE(ParseState(FormatState(st))) << FormatState(st);
+  }
 }
 
 TEST(EngineThunder, DecodesThunderLinks) {

@@ -18,8 +18,10 @@ badly it behaves:
   fullrange=1     a 206 runs to the end of the file whatever end was asked
   nototal=1       206 answers give no length ("bytes a-b/*")
   close=1         close the connection after every response
-GET /_stats?name=NAME returns JSON: requests, ranged, maxActive and
-connections (TCP connections that carried a request for NAME).
+GET /_stats?name=NAME returns JSON: requests, ranged, maxActive,
+connections (TCP connections that carried a request for NAME), bytes (body
+bytes of the file sent) and, with &within=A-B,C-D, within: how many of the
+bytes asked for (by Range, or the whole file) fall inside those ranges.
 Prints the port on the first line of stdout.
 """
 import http.server
@@ -42,7 +44,28 @@ ERROR_PAGE = b"<html><body><h1>error page</h1>" + b"x" * 900 + b"</body></html>"
 
 
 def stats(name):
-    return STATS.setdefault(name, {"requests": 0, "ranged": 0, "maxActive": 0, "connections": 0})
+    return STATS.setdefault(name, {"requests": 0, "ranged": 0, "maxActive": 0, "connections": 0, "bytes": 0})
+
+
+def requested_within(name, spec):
+    spans = []
+    for part in spec.split(","):
+        if part:
+            a, b = part.split("-")
+            spans.append((int(a), int(b)))
+    total = 0
+    for first, last in REQUESTED.get(name, []):
+        for a, b in spans:
+            total += max(0, min(last + 1, b) - max(first, a))
+    return total
+
+
+REQUESTED = {}
+
+
+def count_bytes(name, n):
+    with LOCK:
+        stats(name)["bytes"] += n
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -78,7 +101,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
         q = {k: v[-1] for k, v in urllib.parse.parse_qs(url.query).items()}
         if url.path == "/_stats":
             with LOCK:
-                body = json.dumps(stats(q.get("name", ""))).encode()
+                st = dict(stats(q.get("name", "")))
+                if "within" in q:
+                    st["within"] = requested_within(q.get("name", ""), q["within"])
+                body = json.dumps(st).encode()
             self.send_body_head(200, len(body))
             self.wfile.write(body)
             return
@@ -149,6 +175,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 total = "*" if q.get("nototal") == "1" else str(size)
                 extra.append(("Content-Range", "bytes %d-%d/%s" % (first, last, total)))
         length = last - first + 1 if size > 0 else 0
+        if length > 0:
+            with LOCK:
+                REQUESTED.setdefault(name, []).append((first, last))
         self.send_body_head(code, length, extra)
         drop = int(q.get("drop", "0"))
         if drop and "dropcount" in q and n > int(q["dropcount"]):
@@ -162,11 +191,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 block = f.read(min(left, 65536))
                 if drop and sent + len(block) > drop:
                     self.wfile.write(block[: drop - sent])
+                    count_bytes(name, drop - sent)
                     self.wfile.flush()
                     self.close_connection = True
                     self.connection.shutdown(2)
                     return
                 self.wfile.write(block)
+                count_bytes(name, len(block))
                 sent += len(block)
                 left -= len(block)
                 if slow:

@@ -113,6 +113,17 @@ int ScriptedServer::Stat(const std::string& name, const std::string& key) const 
   return at == std::string::npos ? -1 : std::atoi(json.c_str() + at + key.size() + 4);
 }
 
+long long ScriptedServer::RequestedWithin(const std::string& name,
+                                          const std::vector<std::pair<long long, long long>>& ranges) const {
+  if (ranges.empty()) return 0;
+  std::string spec;
+  for (const auto& [a, b] : ranges) spec += (spec.empty() ? "" : ",") + std::to_string(a) + "-" + std::to_string(b);
+  std::string json =
+      HttpGetText("http://127.0.0.1:" + std::to_string(port) + "/_stats?name=" + name + "&within=" + spec);
+  auto at = json.find("\"within\": ");
+  return at == std::string::npos ? -1 : std::atoll(json.c_str() + at + 10);
+}
+
 bool NginxServer::Start(const std::string& root, const std::string& workDir, bool ranges) {
   port = FreePort();
   std::ostringstream conf;

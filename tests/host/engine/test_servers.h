@@ -28,6 +28,9 @@ class ScriptedServer : public ServerProcess {
   std::string Url(const std::string& name, const std::string& query = "") const;
   // The server's counters for one file: requests, ranged, maxActive.
   int Stat(const std::string& name, const std::string& key) const;
+  // How many of the bytes asked for the file fall inside the ranges [a, b).
+  long long RequestedWithin(const std::string& name,
+                            const std::vector<std::pair<long long, long long>>& ranges) const;
 };
 
 // nginx serving `root`; with ranges false it refuses every Range (max_ranges 0).
