@@ -71,8 +71,12 @@ class MainForm {
   bool PrepareBoot(const std::string& imagePath);
   // The server's digest list, unless the compiled table covers every file.
   bool LoadPublishedDigests(DigestList& published);
-  // The downloaded file's format, then its SHA-256 where one is known.
+  // The downloaded file's format, then its SHA-256 where one is known;
+  // a file that fails is deleted and the program ends after its message.
   bool VerifyDownload(const std::string& path, bool isoImage, const DigestList& published);
+  enum class FileCheck { Verified, NoDigest, NotAnImage, Mismatch, HashFailed, Stopped };
+  FileCheck CheckDownload(const std::string& path, bool isoImage, const DigestList& published);
+  std::optional<Sha256Digest> HashWithProgress(const std::string& path, std::uint64_t size, bool& stopped);
   void ShowPage(int index);
   void ShowBanner(int banner, bool visible);
   void Terminate();

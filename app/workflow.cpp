@@ -96,7 +96,29 @@ void MainForm::RunInstall(const std::string& imageUrl) {
   Log("开始下载");
   DigestList published;
   if (!LoadPublishedDigests(published)) return;
-  const bool ok = steps_.RunDownloads(m_.DownList, m_.DataDir, m_.EngineDir + "xldl.dll");
+  // A file an earlier run completed and that still matches its digest is
+  // not fetched again; without a digest nothing proves it complete.
+  std::vector<std::string> fetch;
+  std::vector<std::string> verified;
+  for (const std::string& url : m_.DownList) {
+    const std::string path = m_.DataDir + UrlFileName(url);
+    const bool iso = url == m_.PeIsoUrl;
+    if (p_.files.FileExists(path)) {
+      const FileCheck check = CheckDownload(path, iso, published);
+      if (check == FileCheck::Stopped) {
+        Log("校验中止：程序正在退出");
+        Terminate();
+        return;
+      }
+      if (check == FileCheck::Verified) {
+        Log("已下载并校验通过，不再下载：" + path);
+        verified.push_back(path);
+        continue;
+      }
+    }
+    fetch.push_back(url);
+  }
+  const bool ok = fetch.empty() || steps_.RunDownloads(fetch, m_.DataDir, m_.EngineDir + "xldl.dll");
   if (!ok) {
     Log("下载失败");
     // After Return the user has left the download; after a quit the program
@@ -120,8 +142,12 @@ void MainForm::RunInstall(const std::string& imageUrl) {
     return;
   }
   // Nothing of the boot is touched before every downloaded file has passed.
-  if (!VerifyDownload(imagePath, false, published)) return;
-  if (m_.UefiMode && !VerifyDownload(m_.DataDir + UrlFileName(m_.PeIsoUrl), true, published)) return;
+  auto checked = [&](const std::string& path) {
+    return std::find(verified.begin(), verified.end(), path) != verified.end();
+  };
+  if (!checked(imagePath) && !VerifyDownload(imagePath, false, published)) return;
+  const std::string pePath = m_.DataDir + UrlFileName(m_.PeIsoUrl);
+  if (m_.UefiMode && !checked(pePath) && !VerifyDownload(pePath, true, published)) return;
 
   ShowPage(kPageInstall);
   ShowBanner(4, true);
@@ -169,60 +195,77 @@ bool MainForm::LoadPublishedDigests(DigestList& published) {
   return false;
 }
 
-bool MainForm::VerifyDownload(const std::string& path, bool isoImage, const DigestList& published) {
+// Hashes the file with the page showing it; nullopt when the hashing failed
+// or the end of the program was requested (stopped is set then).
+std::optional<Sha256Digest> MainForm::HashWithProgress(const std::string& path, std::uint64_t size,
+                                                       bool& stopped) {
+  view_.SetCaption("Down_SD", "校验中");
+  view_.SetProgressMax(100);
+  view_.SetProgress(0);
+  int shown = 0;
+  std::optional<std::uint64_t> lastPump;
+  std::optional<Sha256Digest> actual = p_.digests.Sha256File(path, [&](std::uint64_t done) {
+    const int percent = size ? static_cast<int>(done * 100 / size) : 100;
+    if (percent != shown) view_.SetProgress(shown = percent);
+    // The window stays as responsive as during the download.
+    if (!lastPump || p_.clock.TickMs() - *lastPump >= 50) {
+      p_.pump.Pump();
+      lastPump = p_.clock.TickMs();
+    }
+    return !steps_.ExitRequested();
+  });
+  stopped = steps_.ExitRequested();
+  if (actual) {
+    view_.SetProgress(100);
+    view_.SetCaption("Down_SD", "校验完成");
+  }
+  return actual;
+}
+
+MainForm::FileCheck MainForm::CheckDownload(const std::string& path, bool isoImage,
+                                            const DigestList& published) {
   const std::optional<std::uint64_t> size = p_.files.Size(path);
   const bool format = size && *size > 0 &&
                       (isoImage ? IsIsoImage(p_.files, path) : IsGhostImage(p_.files, path));
-  if (!format) {
-    p_.files.Delete(path);
-    Fail("错误：下载的文件不是有效的系统镜像(" + path + ")", kNotAnImage);
-    return false;
-  }
+  if (!format) return FileCheck::NotAnImage;
   const std::string name = FileNameOf(path);
   std::optional<FileDigest> expected = FindDigest(BuiltInDigests(), name);
   if (!expected) expected = FindDigest(published, name);
-  if (!expected) {
-    Log("未校验SHA256(没有校验值)：" + path);
-    return true;
-  }
+  if (!expected) return FileCheck::NoDigest;
+  if (expected->size && *expected->size != *size) return FileCheck::Mismatch;
+  bool stopped = false;
+  std::optional<Sha256Digest> actual = HashWithProgress(path, *size, stopped);
+  if (stopped) return FileCheck::Stopped;
+  if (!actual) return FileCheck::HashFailed;
+  return *actual == expected->sha256 ? FileCheck::Verified : FileCheck::Mismatch;
+}
 
-  std::optional<Sha256Digest> actual;
-  if (!expected->size || *expected->size == *size) {
-    view_.SetCaption("Down_SD", "校验中");
-    view_.SetProgressMax(100);
-    view_.SetProgress(0);
-    int shown = 0;
-    std::optional<std::uint64_t> lastPump;
-    actual = p_.digests.Sha256File(path, [&](std::uint64_t done) {
-      const int percent = static_cast<int>(done * 100 / *size);
-      if (percent != shown) view_.SetProgress(shown = percent);
-      // The window stays as responsive as during the download.
-      if (!lastPump || p_.clock.TickMs() - *lastPump >= 50) {
-        p_.pump.Pump();
-        lastPump = p_.clock.TickMs();
-      }
-      return !steps_.ExitRequested();
-    });
-    if (steps_.ExitRequested()) {
-      Log("校验中止：程序正在退出");
-      Terminate();
+bool MainForm::VerifyDownload(const std::string& path, bool isoImage, const DigestList& published) {
+  switch (CheckDownload(path, isoImage, published)) {
+    case FileCheck::Verified:
+      Log("SHA256校验通过：" + path);
+      return true;
+    case FileCheck::NoDigest:
+      Log("未校验SHA256(没有校验值)：" + path);
+      return true;
+    case FileCheck::NotAnImage:
+      p_.files.Delete(path);
+      Fail("错误：下载的文件不是有效的系统镜像(" + path + ")", kNotAnImage);
       return false;
-    }
-    if (!actual) {
+    case FileCheck::Mismatch:
+      p_.files.Delete(path);
+      Fail("错误：文件校验失败(" + path + ")", kDigestMismatch);
+      return false;
+    case FileCheck::HashFailed:
       Fail("错误：文件校验失败(" + path + ")，错误代码：" + std::to_string(p_.system.LastError()),
            kDigestMismatch);
       return false;
-    }
+    case FileCheck::Stopped:
+      break;
   }
-  if (!actual || *actual != expected->sha256) {
-    p_.files.Delete(path);
-    Fail("错误：文件校验失败(" + path + ")", kDigestMismatch);
-    return false;
-  }
-  view_.SetProgress(100);
-  view_.SetCaption("Down_SD", "校验完成");
-  Log("SHA256校验通过：" + path);
-  return true;
+  Log("校验中止：程序正在退出");
+  Terminate();
+  return false;
 }
 
 bool MainForm::PrepareBoot(const std::string& imagePath) {

@@ -6,6 +6,7 @@
 #include "download/format.h"
 #include "download/task_setup.h"
 #include "download/url_name.h"
+#include "engine/state_file.h"
 #include "inspect/processes.h"
 #include "platform/text.h"
 
@@ -59,7 +60,7 @@ class Run {
   std::int32_t failCode() const { return failCode_; }
 
  private:
-  bool ClearTheWay(const std::string& target, const std::string& name);
+  bool ClearTheWay(const std::string& target, const std::string& name, bool keepPartial);
   void Show(const TaskInfo& info);
   void Fail(const std::string& url);
 
@@ -72,16 +73,31 @@ class Run {
   PageTexts texts_;
 };
 
+// The partial files of an earlier attempt are kept for the engine to resume
+// when its state file belongs to this URL (the engine then checks that the
+// server's file is still the same one and keeps only the blocks it can
+// prove); anything else is removed.
+bool PartialBelongsTo(Platform& p, const std::string& target, const std::string& url) {
+  if (!p.files.FileExists(target + ".td")) return false;
+  std::optional<Bytes> raw = p.files.Read(target + ".td.cfg");
+  if (!raw) return false;
+  std::optional<engine::TransferState> state = engine::ParseState(std::string(raw->begin(), raw->end()));
+  return state && state->url == url;
+}
+
 // Ends the processes started from a file of the target's name and deletes
-// the target and its partial files, again while the target is still there.
-// Between rounds the window's messages are dispatched for a moment, which
-// also gives an ended process time to let go of the file.
-bool Run::ClearTheWay(const std::string& target, const std::string& name) {
+// the target (and partial files that belong to another download), again
+// while the target is still there. Between rounds the window's messages are
+// dispatched for a moment, which also gives an ended process time to let go
+// of the file.
+bool Run::ClearTheWay(const std::string& target, const std::string& name, bool keepPartial) {
   for (int attempt = 1;; ++attempt) {
     KillProcessesByName(p_, name);
     p_.files.Delete(target);
-    p_.files.Delete(target + ".td");
-    p_.files.Delete(target + ".td.cfg");
+    if (!keepPartial) {
+      p_.files.Delete(target + ".td");
+      p_.files.Delete(target + ".td.cfg");
+    }
     if (!p_.files.FileExists(target) && !p_.files.DirExists(target)) return true;
     if (attempt >= kClearAttempts || ExitIsRequested()) return false;
     PumpWait(p_, wait_, kClearRetryWaitMs);
@@ -129,10 +145,12 @@ bool Run::Fetch(const std::string& url, const std::string& dir) {
     return true;
   }
 
-  const bool cleared = ClearTheWay(target, name);
+  const bool resume = PartialBelongsTo(p_, target, url);
+  const bool cleared = ClearTheWay(target, name, resume);
   TaskParams params;
   InitTaskParams(params);
   WriteRunLog(p_, "[Download Url] " + url);
+  if (resume && cleared) WriteRunLog(p_, "[Download Resume] " + target + ".td");
   if (!cleared) {
     // Whatever stands at the target would be taken for the finished file.
     Fail(url);

@@ -3,6 +3,8 @@
 // the refusals (engine missing, no handle, failed start, a nested run).
 #include <gtest/gtest.h>
 
+#include "engine/state_file.h"
+
 #include <cstring>
 #include <deque>
 #include <map>
@@ -271,6 +273,51 @@ TEST_F(Runner, ClearsTheWayBeforeEachTask) {
   EXPECT_TRUE(m.Exists("D:\\ZqGhost\\other.iso"));
   ASSERT_EQ(m.Terminated().size(), 1u);
   EXPECT_EQ(m.Terminated()[0].exeFile, "C:\\Users\\x\\krp8pe6f.iso");
+}
+
+// Partial files stay for the engine to resume only when their state file
+// names this URL; a damaged state, another URL or a state without data goes.
+TEST_F(Runner, KeepsOnlyPartialFilesOfTheSameUrl) {
+  const std::string url = "http://h/a/win7x64.gho";
+  auto state = [](const std::string& u) {
+    engine::TransferState st{u, 1000, "\"e\"", "", {{500, 1000}}, {}};
+    return engine::FormatState(st);
+  };
+  struct Case {
+    const char* what;
+    std::optional<std::string> cfg;
+    bool data;
+    bool kept;
+  };
+  const std::vector<Case> cases = {
+      {"same URL", state(url), true, true},
+      {"another URL", state("http://other/a/win7x64.gho"), true, false},
+      {"a damaged state file", state(url).substr(0, 40), true, false},
+      {"a state file without its data", state(url), false, false},
+      {"data without a state file", std::nullopt, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const char* f : {"D:\\ZqGhost\\win7x64.gho.td", "D:\\ZqGhost\\win7x64.gho.td.cfg"})
+      m.platform().files.Delete(f);
+    m.PutFile("D:\\ZqGhost\\win7x64.gho", "a complete file of an earlier run");
+    if (c.data) m.PutFile("D:\\ZqGhost\\win7x64.gho.td", "partial");
+    if (c.cfg) m.PutFile("D:\\ZqGhost\\win7x64.gho.td.cfg", *c.cfg);
+    bool checked = false;
+    engine.nextScripts = {{{4}}};
+    m.OnPump([&](sim::SimMachine& sm) {
+      if (checked || engine.started.empty()) return;
+      checked = true;
+      EXPECT_FALSE(sm.Exists("D:\\ZqGhost\\win7x64.gho"));
+      EXPECT_EQ(sm.Exists("D:\\ZqGhost\\win7x64.gho.td"), c.kept);
+      EXPECT_EQ(sm.Exists("D:\\ZqGhost\\win7x64.gho.td.cfg"), c.kept);
+    });
+    const std::size_t logBefore = Log().size();
+    EXPECT_TRUE(Run({url}, "D:\\ZqGhost\\"));
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(Log().find("[Download Resume] D:\\ZqGhost\\win7x64.gho.td", logBefore) != std::string::npos,
+              c.kept);
+  }
 }
 
 TEST_F(Runner, ATargetThatStaysIsAFailedTaskAfterBoundedAttempts) {

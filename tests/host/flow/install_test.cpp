@@ -9,6 +9,7 @@
 
 #include "app/mainform.h"
 #include "download/core_engine.h"
+#include "engine/state_file.h"
 #include "download/deploy.h"
 #include "download/pump_wait.h"
 #include "engine/host/curl_transport.h"
@@ -563,6 +564,54 @@ TEST(Install, SixtyFourBitRowOnAProcessorWithoutLongModeIsRefused) {
   EXPECT_FALSE(r.Logged("开始下载"));
   r.form.Contorl_install("JXBUTTONI2");  // Windows 7 32-bit
   EXPECT_EQ(r.view.page, kPageFinish);
+}
+
+}  // namespace
+}  // namespace lum::flowtest
+
+namespace lum::flowtest {
+namespace {
+
+// What an earlier run left in the data folder: a complete image that still
+// matches its digest is not fetched again; a partial one of the same address
+// is handed to the engine, which keeps what it can prove and ends with the
+// server's file.
+TEST(Resume, EarlierDownloadsAreUsedOnlyWhenTheyProveThemselves) {
+  struct Case {
+    const char* what;
+    std::function<void(Rig&, const std::string& image)> leave;
+    bool fetched;
+  };
+  const std::vector<Case> cases = {
+      {"a complete image matching SHA256SUMS",
+       [](Rig& r, const std::string& image) { r.bs.m.PutFile("D:\\ZqGhost\\win7x64.gho", image); }, false},
+      {"a complete image of another version",
+       [](Rig& r, const std::string&) { r.bs.m.PutFile("D:\\ZqGhost\\win7x64.gho", r.Image("older")); }, true},
+      {"a partial image of this address whose state names another version",
+       [](Rig& r, const std::string& image) {
+         r.bs.m.PutFile("D:\\ZqGhost\\win7x64.gho.td", image.substr(0, image.size() / 2));
+         engine::TransferState st{r.Url("win7x64.gho"), static_cast<std::int64_t>(image.size()), "\"older\"", "",
+                                  {{static_cast<std::int64_t>(image.size() / 2), static_cast<std::int64_t>(image.size())}},
+                                  {}};
+         r.bs.m.PutFile("D:\\ZqGhost\\win7x64.gho.td.cfg", engine::FormatState(st));
+       },
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Rig r(Style::Mbr);
+    const std::string image = r.Image("win7x64.gho");
+    r.Serve("win7x64.gho", image);
+    r.PublishSums();
+    r.Start();
+    c.leave(r, image);
+    r.form.Contorl_install("JXBUTTONI3");
+    EXPECT_EQ(r.Logged("[Download Url] " + r.Url("win7x64.gho")), c.fetched);
+    EXPECT_EQ(r.Logged("已下载并校验通过，不再下载：D:\\ZqGhost\\win7x64.gho"), !c.fetched);
+    EXPECT_TRUE(r.bs.m.ReadFile("D:\\ZqGhost\\win7x64.gho") == image);
+    EXPECT_FALSE(r.bs.m.Exists("D:\\ZqGhost\\win7x64.gho.td"));
+    EXPECT_EQ(r.view.page, kPageFinish);
+  }
 }
 
 }  // namespace
