@@ -60,7 +60,7 @@ class Engine {
 
   void SetSpeedLimit(std::int64_t bytesPerSecond);  // 0: unlimited
   void SetUserAgent(const std::string& agent);
-  void SetProxy(const std::string& hostPort);       // empty: direct
+  void SetProxy(const std::string& hostPort);       // empty: the system's setting
 
   // The length of the file at `url`, asked of the server without fetching it.
   std::optional<std::int64_t> ProbeSize(const std::string& url);

@@ -17,7 +17,9 @@ struct HttpRequest {
   std::int64_t rangeTo = -1;    // inclusive; -1: open-ended ("bytes=N-")
   std::string ifRange;          // validator for If-Range, empty for none
   std::string userAgent;
-  std::string proxy;            // "host:port", empty for a direct connection
+  // "host:port" of the proxy to use; empty for the system's setting (Internet
+  // Options with the WinHTTP transport; the libcurl transport goes direct).
+  std::string proxy;
 };
 
 struct HttpHead {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/win32/system_proxy.h"
 #include "engine/win32/wide_text.h"
 
 namespace lum::engine {
@@ -52,7 +53,7 @@ std::string ErrorText(const char* what) {
 
 class WinHttpSession : public IHttpSession {
  public:
-  WinHttpSession() : buf_(kReadBlock) {}
+  explicit WinHttpSession(std::shared_ptr<SystemProxy> system) : buf_(kReadBlock), system_(std::move(system)) {}
 
   HttpResult Get(const HttpRequest& rq, IHttpSink& sink, const std::atomic<bool>& cancel,
                  std::string* error) override {
@@ -73,16 +74,19 @@ class WinHttpSession : public IHttpSession {
     std::wstring object = std::wstring(path, uc.dwUrlPathLength) + std::wstring(extra, uc.dwExtraInfoLength);
     if (object.empty()) object = L"/";
 
-    if (!session_ || agent_ != rq.userAgent || proxy_ != rq.proxy) {
+    // A proxy the caller names is used as it is; otherwise Internet Options
+    // decide, for this URL (a bypass list or a script may send it direct).
+    std::string proxyName = rq.proxy.empty() ? system_->For(rq.url) : rq.proxy;
+    if (!session_ || agent_ != rq.userAgent || proxy_ != proxyName) {
       connect_.Reset();
-      std::wstring agent = Wide(rq.userAgent), proxy = Wide(rq.proxy);
+      std::wstring agent = Wide(rq.userAgent), proxy = Wide(proxyName);
       session_.Reset(WinHttpOpen(agent.c_str(),
-                                 rq.proxy.empty() ? WINHTTP_ACCESS_TYPE_NO_PROXY : WINHTTP_ACCESS_TYPE_NAMED_PROXY,
-                                 rq.proxy.empty() ? WINHTTP_NO_PROXY_NAME : proxy.c_str(),
+                                 proxyName.empty() ? WINHTTP_ACCESS_TYPE_NO_PROXY : WINHTTP_ACCESS_TYPE_NAMED_PROXY,
+                                 proxyName.empty() ? WINHTTP_NO_PROXY_NAME : proxy.c_str(),
                                  WINHTTP_NO_PROXY_BYPASS, 0));
       if (!session_) return fail("WinHttpOpen");
       WinHttpSetTimeouts(session_.Get(), 0, 15000, 30000, 30000);
-      agent_ = rq.userAgent, proxy_ = rq.proxy;
+      agent_ = rq.userAgent, proxy_ = proxyName;
     }
     if (!connect_ || connHost_ != hostName || connPort_ != uc.nPort) {
       connect_.Reset(WinHttpConnect(session_.Get(), hostName.c_str(), uc.nPort, 0));
@@ -165,6 +169,7 @@ class WinHttpSession : public IHttpSession {
 
  private:
   std::vector<std::uint8_t> buf_;
+  std::shared_ptr<SystemProxy> system_;
   Handle session_, connect_;
   std::string agent_, proxy_;
   std::wstring connHost_;
@@ -173,7 +178,11 @@ class WinHttpSession : public IHttpSession {
 
 class WinHttpTransport : public IHttpTransport {
  public:
-  std::unique_ptr<IHttpSession> NewSession() override { return std::make_unique<WinHttpSession>(); }
+  std::unique_ptr<IHttpSession> NewSession() override { return std::make_unique<WinHttpSession>(system_); }
+
+ private:
+  // Shared by every connection, so detection and scripts run once per host.
+  std::shared_ptr<SystemProxy> system_ = std::make_shared<SystemProxy>();
 };
 
 }  // namespace

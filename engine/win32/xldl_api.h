@@ -33,7 +33,8 @@ BOOL WINAPI XL_DelTempFile(const lum::engine::TaskParams* params);
 BOOL WINAPI XL_SetSpeedLimit(INT32 kilobytesPerSecond);
 // Nothing is uploaded; TRUE.
 BOOL WINAPI XL_SetUploadSpeedLimit(INT32 tcpKilobytesPerSecond, INT32 otherKilobytesPerSecond);
-// "host:port" of an HTTP proxy for later requests; NULL or "" for direct.
+// "host:port" of an HTTP proxy for later requests; NULL or "" for the proxy
+// Internet Options set for the current user (direct when none is set).
 BOOL WINAPI XL_SetProxy(const wchar_t* hostPort);
 BOOL WINAPI XL_SetUserAgent(const wchar_t* userAgent);
 // Decodes a "thunder://" address into `url` (room for `urlChars` characters
