@@ -152,8 +152,12 @@ StoreResult Enumerate(const StoreCommand& c, BootStore& store, const std::string
 
 std::string ResolveStorePath(const std::string& fromOption, IStoreFiles& files) {
   if (!fromOption.empty()) return fromOption;
+#ifdef LUMORA_ENVIRONMENT_OVERRIDES
+  // Tests keep the store in a file of their own; a release build reads no
+  // such variable, so the carried editor only ever edits the system's store.
   std::string env = files.Env("LUMORA_BOOTSTORE");
   if (!env.empty()) return env;
+#endif
   std::string drive = files.Env("SystemDrive");
   if (drive.empty()) return {};
   while (!drive.empty() && (drive.back() == '\\' || drive.back() == '/')) drive.pop_back();
@@ -166,7 +170,7 @@ StoreResult RunBootStore(std::string_view argText, IStoreFiles& files) {
   if (!ParseStoreCommand(argText, cmd, error)) return Done(storeexit::Usage, error);
 
   const std::string path = ResolveStorePath(cmd.store, files);
-  if (path.empty()) return Done(storeexit::StoreError, "no store: give /store FILE or set LUMORA_BOOTSTORE");
+  if (path.empty()) return Done(storeexit::StoreError, "no store: give /store FILE or set %SystemDrive%");
 
   BootStore store = BootStore::Fresh();
   if (files.Exists(path)) {

@@ -2,7 +2,8 @@
 // The boot-store editor stand-in: runs one editor command against the text
 // store. Which file is the store:
 //   1. the file named by a leading "/store FILE";
-//   2. else the file named by the environment variable LUMORA_BOOTSTORE;
+//   2. else the file named by the environment variable LUMORA_BOOTSTORE
+//      (not in a release build: see cmake/Release.cmake);
 //   3. else %SystemDrive%\Boot\BCD, where the system keeps its store on a
 //      BIOS machine, so that an export copied back over it restores it.
 // A missing store reads as one that holds only the boot manager. An existing
