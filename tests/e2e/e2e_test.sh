@@ -4,15 +4,27 @@
 # it left behind (run log, files and attributes on C: and D:, boot.ini or the
 # boot store, the Ghost command file, the recorded restart, screenshots).
 #
-#   e2e_test.sh CASE Lumora.exe FerroYX.exe WORK-DIR
+#   e2e_test.sh CASE Lumora.exe FerroYX.exe WORK-DIR [BOOTSTORE.exe]
 #
 # Cases (profile, catalogue row, server):
 #   ghost-win7       win7       row 3 (Windows 7 64-bit)   legacy Ghost path, boot store
 #   ghost-xp         xp         row 1 (Windows XP)         legacy Ghost path, boot.ini
 #   uefi-win10-gpt   win10-gpt  row 5 (Windows 10 64-bit)  UEFI path: image, PE image, ramdisk entry
+#   ghost-no-sums    win7       row 2, no SHA256SUMS       the Ghost path with the image not checked
 #   download-404     win7       row 3, every file 404      the failure dialog, the program ends
+#   image-html       win7       row 3, HTML page as image  "not a valid image" dialog, the program ends
+#   image-empty      win7       row 3, empty image         the same
+#   image-mismatch   win7       row 3, wrong SHA256SUMS    "check failed" dialog, the program ends
+#   bitlocker-data   win7, D: BitLocker                    start-up refusal dialog, the program ends
 #   second-instance  win7       row 7 (scrolled), slow     a second start raises the first and ends
 #   tray-quit        win7       row 6 (scrolled), slow     quit from the tray: no boot change
+#   close-message    win7       row 4, slow                taskkill (WM_CLOSE) during the download
+#   session-end      win7       row 5, slow                WM_QUERYENDSESSION, WM_ENDSESSION likewise
+#   install-quit     win7       row 3, slow bcdedit        close answered OK on the install page:
+#                                                          the boot changes are taken back
+#
+# The server publishes SHA256SUMS beside the images (except where said), so
+# the cases that install check that the image was checked.
 #
 # The machine's prefix and the report stay in WORK-DIR/CASE when a check
 # fails; after a pass only the report and screenshots are kept.
@@ -21,8 +33,9 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=/dev/null
 . "$here/lib.sh"
 
-[ $# = 4 ] || { echo "usage: e2e_test.sh CASE Lumora.exe FerroYX.exe WORK-DIR" >&2; exit 2; }
-case_name=$1 exe=$2 tool=$3 work=$4
+[ $# = 4 ] || [ $# = 5 ] ||
+  { echo "usage: e2e_test.sh CASE Lumora.exe FerroYX.exe WORK-DIR [BOOTSTORE.exe]" >&2; exit 2; }
+case_name=$1 exe=$2 tool=$3 work=$4 bootstore=${5:-}
 
 # "prepare": the fixtures and the base prefixes of every profile's machine
 # type, made once for the cases that follow.
@@ -43,24 +56,47 @@ case $case_name in
   ghost-win7)      profile=win7      row=3 server=paced ;;
   ghost-xp)        profile=xp        row=1 server=paced ;;
   uefi-win10-gpt)  profile=win10-gpt row=5 server=paced ;;
+  ghost-no-sums)   profile=win7      row=2 server=nosums ;;
   download-404)    profile=win7      row=3 server=gone ;;
+  image-html)      profile=win7      row=3 server=html ;;
+  image-empty)     profile=win7      row=3 server=empty ;;
+  image-mismatch)  profile=win7      row=3 server=badsum ;;
+  bitlocker-data)  profile=win7      row=3 server=paced ;;
   second-instance) profile=win7      row=7 server=slow ;;
   tray-quit)       profile=win7      row=6 server=slow ;;
+  close-message)   profile=win7      row=4 server=slow ;;
+  session-end)     profile=win7      row=5 server=slow ;;
+  install-quit)    profile=win7      row=3 server=paced ;;
   *) echo "unknown case $case_name" >&2; exit 2 ;;
 esac
+# What the case expects of the run: the install button clicked (the install
+# lines in the log), and whether the start-up may refuse the machine.
+installs=1 refused=0
+[ "$case_name" = bitlocker-data ] && installs=0 refused=1
 mkdir -p "$work"
 e2e_init "$here/../.." "$work"
 e2e_profile "$profile" || exit 2
+# The data partition (D:, partition 2 of disk 0) encrypted with BitLocker.
+[ "$case_name" = bitlocker-data ] && P_D_FS=bitlocker
 dir=$E2E_WORK/$case_name
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 e2e_run_begin "$exe" "$tool" "$dir/prefix" "$dir/run" || { echo "FAIL: the machine or the server could not be made"; exit 1; }
+if [ "$case_name" = install-quit ]; then
+  # A boot-store editor in system32 that takes its time, found by the program
+  # before its own: the install page lasts.
+  e2e_install_slow_bcdedit "$bootstore" || { echo "FAIL: the slow bcdedit could not be installed (BOOTSTORE.exe argument)"; exit 1; }
+fi
 case $server in
   paced) url=$S_URL_PACED ;;
   slow) url=$S_URL_SLOW ;;
   gone) url=$S_URL_GONE ;;
+  nosums) url=$S_URL_NOSUMS ;;
+  html) url=$S_URL_HTML ;;
+  empty) url=$S_URL_EMPTY ;;
+  badsum) url=$S_URL_BADSUM ;;
 esac
 e2e_say "== $case_name: Lumora.exe on display $R_DISPLAY, LUMORA_BASE_URL=$url"
 e2e_start_lumora "$R_EXE" "$url"
@@ -68,31 +104,98 @@ image=$(e2e_catalogue_files | sed -n "${row}p")
 
 # ---- driving
 drive_ok=0
+# Waits (up to 60 s) for the message dialog, keeps its probe line (dialog),
+# the probe of the program's windows (dialog_probe) and a screenshot (SHOT),
+# answers OK and waits (up to END seconds) for the program to end; sets
+# drive_ok when it ended.
+answer_dialog() {
+  local shot=$1 what=$2 end=${3:-10}
+  if ! e2e_wait_window TAppmbox shown 60; then
+    e2e_shot "$shot-none"
+    e2e_step "$what" "failed: no message dialog within 60s (page '$(e2e_page)')"
+    return 1
+  fi
+  dialog=$R_TOP
+  dialog_probe=$(e2e_probe TAppmbox Tvorel)
+  printf '%s\n' "$dialog_probe" >"$R_DIR/dialog-probe.txt"
+  e2e_shot "$shot"
+  e2e_step "$what" "shown (screenshot $shot.png)"
+  local l t r b
+  IFS=, read -r l t r b <<<"$(e2e_field "$dialog" rect)"
+  # Btn_Ok at (385,232) 120x30 in the dialog.
+  e2e_click_screen $((l + 445)) $((t + 247))
+  wait_end "after OK" "$end"
+}
+# Waits up to SECONDS for the program to end; sets drive_ok when it did.
+wait_end() {
+  local after=$1 limit=$2 start=$SECONDS
+  while [ $((SECONDS - start)) -lt "$limit" ] && e2e_lumora_running; do sleep 0.5; done
+  if e2e_lumora_running; then
+    e2e_step "end" "failed: the program still runs ${limit}s $after"
+    return 1
+  fi
+  e2e_step "end" "the program ended $((SECONDS - start))s $after"
+  drive_ok=1
+}
+# Waits up to SECONDS for the program to end, looking for a message dialog
+# meanwhile (dialog_seen: its probe line); sets drive_ok when it ended.
+wait_end_watching() {
+  local after=$1 limit=$2 start=$SECONDS line
+  dialog_seen=""
+  while [ $((SECONDS - start)) -lt "$limit" ] && e2e_lumora_running; do
+    line=$(e2e_probe TAppmbox | grep -m1 '^top .* visible=1 ')
+    if [ -n "$line" ] && [ -z "$dialog_seen" ]; then
+      dialog_seen=$line
+      e2e_shot 05-dialog
+    fi
+    sleep 0.3
+  done
+  if e2e_lumora_running; then
+    e2e_step "end" "failed: the program still runs ${limit}s $after"
+    return 1
+  fi
+  e2e_step "end" "the program ended $((SECONDS - start))s $after"
+  drive_ok=1
+}
+
 case $case_name in
   ghost-* | uefi-*)
     e2e_drive_to_list && e2e_drive_install "$row" && e2e_drive_to_restart && drive_ok=1 ;;
 
-  download-404)
+  download-404 | image-*)
+    e2e_drive_to_list && e2e_drive_install "$row" && answer_dialog 04-failure-dialog "failure dialog" ;;
+
+  bitlocker-data)
+    # The start-up refuses the machine: its dialog comes before the window.
+    answer_dialog 01-refusal-dialog "refusal dialog" ;;
+
+  close-message | session-end)
     if e2e_drive_to_list && e2e_drive_install "$row"; then
-      if e2e_wait_window TAppmbox shown 60; then
-        dialog=$R_TOP
-        dialog_probe=$(e2e_probe TAppmbox Tvorel)
-        printf '%s\n' "$dialog_probe" >"$R_DIR/dialog-probe.txt"
-        e2e_shot 04-failure-dialog
-        e2e_step "failure dialog" "shown (screenshot 04-failure-dialog.png)"
-        IFS=, read -r l t r b <<<"$(e2e_field "$dialog" rect)"
-        # Btn_Ok at (385,232) 120x30 in the dialog.
-        e2e_click_screen $((l + 445)) $((t + 247))
-        for _ in $(seq 20); do e2e_lumora_running || break; sleep 0.5; done
-        if e2e_lumora_running; then
-          e2e_step "end" "failed: the program still runs after OK"
-        else
-          e2e_step "end" "the program ended after OK"
-          drive_ok=1
-        fi
+      # The download runs (slow server): the program is asked to end from
+      # outside, by Wine's taskkill (WM_CLOSE to its top-level windows, as
+      # Task Manager's End task) or by the session's end.
+      sleep 2
+      if [ "$case_name" = close-message ]; then
+        asked=$(e2e_wine_out taskkill /im Lumora.exe 2>&1 | tr -d '\r')
+        e2e_step "taskkill" "taskkill /im Lumora.exe: $asked"
       else
-        e2e_shot 04-no-dialog
-        e2e_step "failure dialog" "failed: no message dialog within 60s (page '$(e2e_page)')"
+        asked=$(e2e_wine_out "$(e2e_winpath "$F_DIR/session_end-$([ "$M_ARCH" = win32 ] && echo i686 || echo x86_64).exe")" | tr -d '\r')
+        e2e_step "session end" "WM_QUERYENDSESSION then WM_ENDSESSION sent: $asked"
+      fi
+      wait_end_watching "after the request" 20
+    fi ;;
+
+  install-quit)
+    if e2e_drive_to_list && e2e_drive_install "$row"; then
+      if e2e_wait_page install 60; then
+        e2e_shot 04-install
+        e2e_step "install page" "reached (screenshot 04-install.png)"
+        # Btn_Close at (888,6) 24x20: the question, answered OK.
+        e2e_click 900 16
+        answer_dialog 05-quit-question "quit question" 90
+      else
+        e2e_shot 04-no-install
+        e2e_step "install page" "failed: the window shows '$R_PAGE'"
       fi
     fi ;;
 
@@ -173,13 +276,22 @@ T=$'\t'
 table=$(tr a-z A-Z <<<"$P_TABLE")
 grep -qE "^1:1${T}C:${T}${P_C_GIB}\\.00GB${T}[0-9.]+GB${T}Primary${T}NTFS${T}${T}${table}${T}" <<<"$R_LISTING" ||
   fail "disk listing has no C: as 1:1 of ${P_C_GIB} GB ($table)"
-grep -qE "^1:2${T}D:${T}${P_D_GIB}\\.00GB${T}[0-9.]+GB${T}Primary${T}NTFS${T}${T}${table}${T}" <<<"$R_LISTING" ||
-  fail "disk listing has no D: as 1:2 of ${P_D_GIB} GB ($table)"
+# A BitLocker volume's file system carries the tool's "FVE_" mark.
+dfs=NTFS
+[ "${P_D_FS:-ntfs}" = bitlocker ] && dfs=FVE_NTFS
+grep -qE "^1:2${T}D:${T}${P_D_GIB}\\.00GB${T}[0-9.]+GB${T}Primary${T}${dfs}${T}${T}${table}${T}" <<<"$R_LISTING" ||
+  fail "disk listing has no D: as 1:2 of ${P_D_GIB} GB ($table, $dfs)"
 has '数据目录：D:\\ZqGhost\\' || fail "data directory is not D:\\ZqGhost\\: $(grep -F 数据目录 <<<"$log")"
 has '系统分区磁盘序号：\[1:1\] 盘符：\[C:\]' || fail "system partition is not 1:1 on C:: $(grep -F 系统分区 <<<"$log")"
-has_text "错误：" && ! has_text "错误：安装失败" && fail "the start-up refused the machine: $(grep -F 错误： <<<"$log")"
+# The start-up's part of the log ends when it reads the system list.
+startup_log=$(sed '/ 读取系统列表$/q' <<<"$log")
+if [ $refused = 0 ]; then
+  grep -qF "错误：" <<<"$startup_log" && fail "the start-up refused the machine: $(grep -F 错误： <<<"$startup_log")"
+  has "读取系统列表" || fail "the start-up did not reach the system list"
+fi
 
 # The setup button and the install button: the mode and the image.
+if [ $installs = 1 ]; then
 boot=MBR
 [ "$P_TABLE" = gpt ] && boot="UEFI GPT"
 has "引导类型：$boot" || fail "no boot type line '$boot'"
@@ -192,6 +304,7 @@ has "下载后文件路径:D:\\\\ZqGhost\\\\$image" || fail "the install button 
 has "\\[Download Url\\] ${url//./\\.}/a/$image" || fail "no download of $url/a/$image in the log"
 grep -q "\"GET /${url#"$S_URL"/}/a/$image HTTP/1.1\"" "$S_ACCESS" 2>/dev/null ||
   fail "the server saw no request for /${url#"$S_URL"/}/a/$image"
+fi
 
 # Files on C: and D:: new or changed, with the attributes Windows shows.
 changed() { awk -F'\t' -v p="$1" 'tolower($4) == tolower(p) {print $1; exit}' "$changes" 2>/dev/null; }
@@ -209,13 +322,43 @@ locked() {  # a new file with the hidden, system and read-only attributes
   a=$(attributes "$1")
   [[ $a == *H* && $a == *S* && $a == *R* ]] || fail "$1 has attributes '$a', not hidden, system and read-only"
 }
-nothing_on_c() {  # no boot change: no loader, command file, store entry or boot.ini change
+nothing_armed() {  # the next start is Windows': no loader, command file or hand-off file, no entry of ours
+  local f
+  for f in 'C:\Ghost.ba_' 'C:\wvldr' 'C:\wvldr.mbr' 'C:\Varnix.ima' 'C:\KFun.JP' 'C:\KRPPE' 'C:\KRPPE.MBR'; do
+    [ -n "$(find "$c" -maxdepth 1 -iname "${f#C:\\}")" ] && fail "$f is on C: after the run"
+  done
+  local store
+  store=$(find "$c" -maxdepth 2 -ipath "$c/boot/bcd" | head -1)
+  if [ -n "$store" ]; then
+    python3 - "$store" <<'PY' || fail "the boot store keeps an entry of ours: $(tr -d '\r' <"$store" | grep -iE 'description|default' | tr '\n' ' ')"
+import sys
+objects, current = {}, None
+for line in open(sys.argv[1], encoding="utf-8-sig", errors="replace").read().splitlines():
+    line = line.strip()
+    if line.startswith("[") and line.endswith("]"):
+        current = objects.setdefault(line[1:-1], {})
+    elif "=" in line and current is not None:
+        k, v = line.split("=", 1)
+        current[k.strip().lower()] = v.strip()
+# Our entries: the title the program gives them, or the id it creates them under.
+ours = [i for i, o in objects.items()
+        if o.get("description") == "Lumora" or i.upper() == "{B3CA8E0F-B903-4D4D-BB12-69359F196E93}"]
+default = objects.get("{bootmgr}", {}).get("default", "")
+sys.exit(1 if ours or default.upper() == "{B3CA8E0F-B903-4D4D-BB12-69359F196E93}" else 0)
+PY
+  fi
+  if [ -f "$c/boot.ini" ]; then
+    grep -qiE 'wvldr|krppe|Lumora' "$c/boot.ini" && fail "boot.ini names our loader: $(tr -d '\r' <"$c/boot.ini")"
+  fi
+  has_text "提示：安装成功" && fail "the log says the install succeeded"
+  [ -s "$R_RESTART" ] && fail "a restart was recorded: $(cat "$R_RESTART")"
+}
+nothing_on_c() {  # no boot change at all: nothing armed, the store and boot.ini untouched
   local f
   for f in 'C:\Ghost.ba_' 'C:\wvldr' 'C:\wvldr.mbr' 'C:\Varnix.ima' 'C:\KFun.JP' 'C:\Boot\BCD' 'C:\boot.ini'; do
     [ -n "$(changed "$f")" ] && fail "$f was $(changed "$f") though the run ended before any boot change"
   done
-  has_text "提示：安装成功" && fail "the log says the install succeeded"
-  [ -s "$R_RESTART" ] && fail "a restart was recorded: $(cat "$R_RESTART")"
+  nothing_armed
 }
 shot() { [ -s "$R_DIR/$1.png" ] || fail "no screenshot $1.png"; }
 work_folder_removed() {  # a program that ended by itself removed its work folder (%temp%\~S + 6 letters)
@@ -238,6 +381,17 @@ case $case_name in
       fail "the restart did not wait for the countdown (finish page at ${R_FINISH_AT:-never}s, restart seen at ${R_RESTART_AT:-?}s)"
     grep -qiE '(^|[\\ ])shutdown(\.exe)? +/r +/t +0' "$R_RESTART" 2>/dev/null ||
       fail "the recorded restart is not 'shutdown /r /t 0': $(cat "$R_RESTART" 2>/dev/null)"
+    # The image checked against the server's SHA256SUMS, or, where the
+    # server has none, taken on its format alone.
+    sums="/${url#"$S_URL"/}/a/SHA256SUMS"
+    if [ "$server" = nosums ]; then
+      has_text "未校验SHA256(没有校验值)：D:\\ZqGhost\\$image" || fail "no 未校验SHA256(没有校验值) line for $image"
+      has_text "SHA256校验通过" && fail "the log says the image was checked though the server has no SHA256SUMS"
+      grep -q "\"GET $sums HTTP/1.1\" 404" "$S_ACCESS" || fail "the program did not ask for $sums"
+    else
+      has_text "SHA256校验通过：D:\\ZqGhost\\$image" || fail "no SHA256校验通过 line for $image"
+      grep -qE "\"GET $sums HTTP/1.1\" 20[06] " "$S_ACCESS" || fail "the server did not give $sums"
+    fi
     ;;
 esac
 
@@ -341,6 +495,50 @@ PY
     nothing_on_c
     work_folder_removed
     shot 03-download
+    ;;
+  image-*)
+    case $case_name in
+      image-mismatch) line="错误：文件校验失败(D:\\ZqGhost\\$image)" text="提示：下载的文件校验失败，请重试！"
+        grep -qE "\"GET /badsum/a/SHA256SUMS HTTP/1.1\" 20[06] " "$S_ACCESS" || fail "the server did not give /badsum/a/SHA256SUMS" ;;
+      *) line="错误：下载的文件不是有效的系统镜像(D:\\ZqGhost\\$image)" text="提示：下载的文件不是有效的系统镜像，请重试！" ;;
+    esac
+    grep -qE "\"GET /${url#"$S_URL"/}/a/$image HTTP/1.1\" 20[06] " "$S_ACCESS" || fail "the server did not give $image (200 or 206)"
+    has_text "$line" || fail "no log line $line"
+    [ -n "${dialog:-}" ] || fail "no message dialog (TAppmbox)"
+    e2e_dialog_text_check "$R_DIR/04-failure-dialog.png" "${dialog:-}" "$text" ||
+      fail "the dialog does not show $text ($R_OCR)"
+    has_text "提示：安装成功" && fail "the install went on"
+    nothing_on_c
+    work_folder_removed
+    ;;
+  bitlocker-data)
+    has "错误：D盘已启用BitLocker加密，无法存放系统镜像！" || fail "no BitLocker refusal line: $(grep -F 错误： <<<"$log")"
+    [ -n "${dialog:-}" ] || fail "no message dialog (TAppmbox)"
+    e2e_dialog_text_check "$R_DIR/01-refusal-dialog.png" "${dialog:-}" "提示：D盘已启用BitLocker加密，无法存放系统镜像！" ||
+      fail "the dialog does not show 提示：D盘已启用BitLocker加密，无法存放系统镜像！ ($R_OCR)"
+    has "开始执行重装" && fail "the install began on a refused machine"
+    [ -s "$S_ACCESS" ] && fail "the refused machine downloaded: $(head -3 "$S_ACCESS")"
+    nothing_on_c
+    work_folder_removed
+    ;;
+  close-message | session-end)
+    [ "$case_name" = session-end ] && ! grep -q '^query=1 ' <<<"${asked:-}" &&
+      fail "the program did not let the session end (WM_QUERYENDSESSION answered: ${asked:-nothing})"
+    [ -z "${dialog_seen:-}" ] || fail "a message dialog came up while the program ended: $dialog_seen"
+    has_text "下载成功" && fail "the download was not cut short (下载成功)"
+    ! cmp -s "$M_DDIR/ZqGhost/$image" "$S_DIR/www/a/$image" || fail "the image arrived whole: the request was not during the download"
+    nothing_on_c
+    work_folder_removed
+    ;;
+  install-quit)
+    has "下载成功" || fail "the download did not finish before the install page"
+    has "安装中止：程序正在退出，引导修改已撤销" || fail "no 安装中止 line: $(grep -E '安装|错误' <<<"$log" | tail -3 | tr '\n' ' ')"
+    [ -n "${dialog:-}" ] || fail "no quit question (TAppmbox)"
+    e2e_dialog_text_check "$R_DIR/05-quit-question.png" "${dialog:-}" "提示：程序正在运行，确定要退出吗？" ||
+      fail "the dialog does not show 提示：程序正在运行，确定要退出吗？ ($R_OCR)"
+    nothing_armed
+    work_folder_removed
+    shot 04-install
     ;;
   second-instance)
     [ "$(e2e_field "$before" visible)$(e2e_field "$before" iconic)" != 10 ] ||

@@ -59,11 +59,13 @@ e2e_build_fixtures() {
       "$arch-w64-mingw32-gcc" -shared -s -o "$dll" "$src/version_dll.c" "$dir/ntdll-$P_NTDLL-$arch.res.o" ||
       { e2e_say "cannot build the ntdll.dll stand-in"; return 1; }
   fi
-  # The restart recorder and the window probe, for both machine types: a
-  # 64-bit prefix runs the 64-bit ones from system32 and the 32-bit recorder
-  # from syswow64 (where a 32-bit program's cmd finds shutdown.exe).
+  # The restart recorder, the window probe and the programs some cases put
+  # in the machine (the session end, the slow boot-store editor), for both
+  # machine types: a 64-bit prefix runs the 64-bit ones from system32 and
+  # the 32-bit ones from syswow64 (where a 32-bit program's cmd finds
+  # shutdown.exe).
   local name a
-  for name in restart_recorder window_probe; do
+  for name in restart_recorder window_probe session_end slow_bcdedit; do
     for a in x86_64 i686; do
       local exe=$dir/$name-$a.exe
       if [ ! -s "$exe" ] || [ "$src/$name.c" -nt "$exe" ]; then
@@ -143,12 +145,15 @@ e2e_set_version() {
   fi
 }
 
-# NTFS or FAT32 boot sector marks at a partition's first sector, so the
-# disk listing tool's file-system sniffing sees what Windows would.
+# NTFS, BitLocker or FAT32 boot sector marks at a partition's first sector,
+# so the disk listing tool's file-system sniffing sees what Windows would. A
+# BitLocker volume's boot sector carries "-FVE-FS-" at offset 3.
 e2e_mark_fs() {
   local image=$1 sector=$2 kind=$3
   if [ "$kind" = ntfs ]; then
     printf '\xEB\x52\x90NTFS    ' | dd of="$image" bs=512 seek="$sector" conv=notrunc status=none
+  elif [ "$kind" = bitlocker ]; then
+    printf '\xEB\x58\x90-FVE-FS-' | dd of="$image" bs=512 seek="$sector" conv=notrunc status=none
   else
     printf '\xEB\x58\x90MSDOS5.0' | dd of="$image" bs=512 seek="$sector" conv=notrunc status=none
     printf 'FAT32   ' | dd of="$image" bs=1 seek=$((sector * 512 + 82)) conv=notrunc status=none
@@ -164,7 +169,7 @@ e2e_make_disk() {
       "$c" $((2048 + c)) "$d" | /usr/sbin/sfdisk --no-reread --no-tell-kernel -q "$image" >/dev/null ||
       { e2e_say "sfdisk failed"; return 1; }
     e2e_mark_fs "$image" 2048 ntfs
-    e2e_mark_fs "$image" $((2048 + c)) ntfs
+    e2e_mark_fs "$image" $((2048 + c)) "${P_D_FS:-ntfs}"
   else
     # C: and D: first (Wine calls them partitions 1 and 2), then the EFI
     # system partition, 100 MiB.
@@ -172,11 +177,12 @@ e2e_make_disk() {
       -n "2:0:+${P_D_GIB}G" -t 2:0700 -c "2:Basic data partition" \
       -n 3:0:+100M -t 3:ef00 -c "3:EFI system partition" "$image" >/dev/null ||
       { e2e_say "sgdisk failed"; return 1; }
-    local s
+    local s kind
     for s in 1 2 3; do
       local first
       first=$(LC_ALL=C /usr/sbin/sgdisk -i "$s" "$image" | awk '/^First sector/ {print $3}')
-      e2e_mark_fs "$image" "$first" "$([ $s = 3 ] && echo fat || echo ntfs)"
+      case $s in 1) kind=ntfs ;; 2) kind=${P_D_FS:-ntfs} ;; 3) kind=fat ;; esac
+      e2e_mark_fs "$image" "$first" "$kind"
     done
   fi
 }
@@ -204,6 +210,23 @@ e2e_install_recorder() {
     cp "$F_DIR/restart_recorder-i686.exe" "$win/syswow64/shutdown.exe"
   fi
   e2e_wine reg add 'HKCU\Software\Wine\DllOverrides' /v shutdown.exe /d native /f >/dev/null 2>&1
+}
+
+# A bcdedit.exe in the system folders that takes three seconds for every
+# command and then runs the build's boot-store editor (TOOL, copied to
+# C:\windows\lumora-bootstore.exe): the program finds it before its carried
+# editor, and the boot preparation (the install page) lasts long enough to be
+# acted on.
+e2e_install_slow_bcdedit() {
+  local tool=$1 win=$M_PREFIX/drive_c/windows
+  [ -f "$tool" ] || { e2e_say "no boot-store editor at '$tool'"; return 1; }
+  cp "$tool" "$win/lumora-bootstore.exe"
+  if [ "$M_ARCH" = win32 ]; then
+    cp "$F_DIR/slow_bcdedit-i686.exe" "$win/system32/bcdedit.exe"
+  else
+    cp "$F_DIR/slow_bcdedit-x86_64.exe" "$win/system32/bcdedit.exe"
+    cp "$F_DIR/slow_bcdedit-i686.exe" "$win/syswow64/bcdedit.exe"
+  fi
 }
 
 # The prefix type that plays the profile: a 32-bit Windows is a win32 prefix

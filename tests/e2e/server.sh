@@ -9,11 +9,21 @@
 #   e2e_server_start DIR    sets S_URL (base URL, no trailing slash), S_DIR
 #   e2e_server_stop
 #
+# Beside the images, "/a/SHA256SUMS" lists their SHA-256 in sha256sum's
+# format ("<64 hex>  <name>"), so the program can check what it downloaded.
+#
 # More base URLs serve the same files differently: S_URL_PACED sends each
 # connection at most 256 KiB a second (a download takes a few seconds, long
 # enough to see its page), S_URL_SLOW at most E2E_SLOW_RATE (default 16k), so
 # a run can act while a download is going on; S_URL_GONE answers 404 for
-# every file.
+# every file. Broken servers, each with no SHA256SUMS unless said:
+#   S_URL_NOSUMS  the images at 64 KiB/s per response (the first second's
+#                 allowance of eight connections is not the whole image, so
+#                 the download page is seen), SHA256SUMS answered 404
+#   S_URL_HTML    every file a 200 HTML login page (as a captive portal answers)
+#   S_URL_EMPTY   every file 200 and empty
+#   S_URL_BADSUM  the images at 64 KiB/s with a SHA256SUMS whose line for
+#                 win7x64.gho is wrong (the others are right)
 # S_ACCESS is nginx's access log: which files the program asked for.
 
 # The catalogue's image file names, read from the catalogue source so the
@@ -52,6 +62,22 @@ PY
     xorriso -as mkisofs -quiet -J -R -V KRP8PE -o "$root/KRP8PE6F.ISO" "$iso" 2>/dev/null ||
       { e2e_say "xorriso failed"; return 1; }
   fi
+  # The check lists, made fresh each time: the images may have been kept.
+  (cd "$root" && sha256sum -- *.gho KRP8PE6F.ISO >SHA256SUMS) || return 1
+  mkdir -p "$1/badsum" "$1/portal"
+  local wrong
+  wrong=$(printf 'not the image' | sha256sum | cut -d' ' -f1)
+  sed "s/^[0-9a-f]\{64\}  win7x64\.gho\$/$wrong  win7x64.gho/" "$root/SHA256SUMS" >"$1/badsum/SHA256SUMS"
+  grep -q "^$wrong  win7x64\.gho\$" "$1/badsum/SHA256SUMS" || { e2e_say "no wrong line in the bad SHA256SUMS"; return 1; }
+  cat >"$1/portal/login.html" <<'HTML'
+<!DOCTYPE html>
+<html><head><meta charset="utf-8"><title>Sign in</title></head>
+<body><form method="post" action="/login">
+<p>Please sign in to use this network.</p>
+<input name="user"> <input name="password" type="password"> <button>Sign in</button>
+</form></body></html>
+HTML
+  : >"$1/portal/empty"
   chmod -R a+rX "$1"
 }
 
@@ -75,7 +101,7 @@ http {
   fastcgi_temp_path $S_DIR/tmp/fastcgi;
   uwsgi_temp_path $S_DIR/tmp/uwsgi;
   scgi_temp_path $S_DIR/tmp/scgi;
-  types { application/octet-stream gho iso; }
+  types { application/octet-stream gho iso; text/html html; }
   default_type application/octet-stream;
   sendfile on;
   server {
@@ -91,6 +117,20 @@ http {
       limit_rate ${E2E_SLOW_RATE:-16k};
     }
     location /gone/a/ { return 404; }
+    location /nosums/a/ {
+      alias $S_DIR/www/a/;
+      limit_rate 64k;
+    }
+    location = /nosums/a/SHA256SUMS { return 404; }
+    location /html/a/ { try_files /portal/login.html =404; }
+    location = /html/a/SHA256SUMS { return 404; }
+    location /empty/a/ { try_files /portal/empty =404; }
+    location = /empty/a/SHA256SUMS { return 404; }
+    location /badsum/a/ {
+      alias $S_DIR/www/a/;
+      limit_rate 64k;
+    }
+    location = /badsum/a/SHA256SUMS { alias $S_DIR/www/badsum/SHA256SUMS; }
   }
 }
 CONF
@@ -99,6 +139,8 @@ CONF
     if /usr/sbin/nginx -p "$S_DIR" -c "$S_DIR/nginx.conf" </dev/null >/dev/null 2>"$S_DIR/logs/start.err"; then
       S_URL=http://127.0.0.1:$port S_ACCESS=$S_DIR/logs/access.log
       S_URL_PACED=$S_URL/paced S_URL_SLOW=$S_URL/slow S_URL_GONE=$S_URL/gone
+      S_URL_NOSUMS=$S_URL/nosums S_URL_HTML=$S_URL/html S_URL_EMPTY=$S_URL/empty
+      S_URL_BADSUM=$S_URL/badsum
       local _
       for _ in $(seq 50); do
         # The probe is not a request of the program: the log starts empty.
