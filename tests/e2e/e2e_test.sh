@@ -22,6 +22,9 @@
 #   session-end      win7       row 5, slow                WM_QUERYENDSESSION, WM_ENDSESSION likewise
 #   install-quit     win7       row 3, slow bcdedit        close answered OK on the install page:
 #                                                          the boot changes are taken back
+#   proxy            win7       row 3, through a proxy     Internet Options set to tinyproxy, the
+#                                                          image host's only way: the Ghost path
+#   proxy-down       win7       row 3, the proxy stopped   the same settings: the failure dialog
 #
 # The server publishes SHA256SUMS beside the images (except where said), so
 # the cases that install check that the image was checked.
@@ -32,6 +35,8 @@ set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=/dev/null
 . "$here/lib.sh"
+# shellcheck source=/dev/null
+. "$here/proxy.sh"
 
 [ $# = 4 ] || [ $# = 5 ] ||
   { echo "usage: e2e_test.sh CASE Lumora.exe FerroYX.exe WORK-DIR [BOOTSTORE.exe]" >&2; exit 2; }
@@ -67,6 +72,8 @@ case $case_name in
   close-message)   profile=win7      row=4 server=slow ;;
   session-end)     profile=win7      row=5 server=slow ;;
   install-quit)    profile=win7      row=3 server=paced ;;
+  proxy)           profile=win7      row=3 server=proxy ;;
+  proxy-down)      profile=win7      row=3 server=proxy ;;
   *) echo "unknown case $case_name" >&2; exit 2 ;;
 esac
 # What the case expects of the run: the install button clicked (the install
@@ -89,8 +96,18 @@ if [ "$case_name" = install-quit ]; then
   # before its own: the install page lasts.
   e2e_install_slow_bcdedit "$bootstore" || { echo "FAIL: the slow bcdedit could not be installed (BOOTSTORE.exe argument)"; exit 1; }
 fi
+if [ "$server" = proxy ]; then
+  # The image host is reached only through tinyproxy, set in Internet
+  # Options ("<local>" bypassed, as many machines have it); proxy-down stops
+  # the proxy before the program starts, the settings staying.
+  e2e_proxy_start "$dir/proxy" || { echo "FAIL: tinyproxy could not be started"; exit 1; }
+  trap 'e2e_session_close; e2e_server_stop; e2e_proxy_stop' EXIT
+  e2e_internet_proxy "$X_PROXY" "<local>" || { echo "FAIL: Internet Options could not be set"; exit 1; }
+  [ "$case_name" = proxy-down ] && e2e_proxy_stop
+fi
 case $server in
   paced) url=$S_URL_PACED ;;
+  proxy) url=$X_URL/paced ;;
   slow) url=$S_URL_SLOW ;;
   gone) url=$S_URL_GONE ;;
   nosums) url=$S_URL_NOSUMS ;;
@@ -159,10 +176,10 @@ wait_end_watching() {
 }
 
 case $case_name in
-  ghost-* | uefi-*)
+  ghost-* | uefi-* | proxy)
     e2e_drive_to_list && e2e_drive_install "$row" && e2e_drive_to_restart && drive_ok=1 ;;
 
-  download-404 | image-*)
+  download-404 | image-* | proxy-down)
     e2e_drive_to_list && e2e_drive_install "$row" && answer_dialog 04-failure-dialog "failure dialog" ;;
 
   bitlocker-data)
@@ -301,9 +318,19 @@ sysboot="C:"
 [ "$P_TABLE" = gpt ] && sysboot="  "
 has "系统盘符：\\[$sysboot\\] 磁盘序号：\\[1:1\\]" || fail "no system drive line for [$sysboot] 1:1: $(grep -F 系统盘符 <<<"$log")"
 has "下载后文件路径:D:\\\\ZqGhost\\\\$image" || fail "the install button of row $row did not choose $image"
+# Through the proxy the server sees the absolute address (Wine's WinHTTP
+# writes the port, ":80"); with the proxy gone it sees nothing (the digest
+# list fails before the image).
+served=/${url#"$S_URL"/}
+if [ "$server" = proxy ]; then
+  served=$(grep -oE "GET ${X_URL//./\.}(:80)?${url#"$X_URL"}/" "$S_ACCESS" 2>/dev/null | head -1 | sed 's/^GET //; s/\/$//')
+  [ -n "$served" ] || served=$url
+fi
+if [ "$case_name" != proxy-down ]; then
 has "\\[Download Url\\] ${url//./\\.}/a/$image" || fail "no download of $url/a/$image in the log"
-grep -q "\"GET /${url#"$S_URL"/}/a/$image HTTP/1.1\"" "$S_ACCESS" 2>/dev/null ||
-  fail "the server saw no request for /${url#"$S_URL"/}/a/$image"
+grep -q "\"GET $served/a/$image HTTP/1.1\"" "$S_ACCESS" 2>/dev/null ||
+  fail "the server saw no request for $served/a/$image"
+fi
 fi
 
 # Files on C: and D:: new or changed, with the attributes Windows shows.
@@ -368,7 +395,7 @@ work_folder_removed() {  # a program that ended by itself removed its work folde
 }
 
 case $case_name in
-  ghost-* | uefi-*)
+  ghost-* | uefi-* | proxy)
     has "下载成功" || fail "no 下载成功 line"
     has "提示：安装成功" || fail "no 提示：安装成功 line"
     cmp -s "$M_DDIR/ZqGhost/$image" "$S_DIR/www/a/$image" || fail "D:\\ZqGhost\\$image is not the served image"
@@ -383,7 +410,7 @@ case $case_name in
       fail "the recorded restart is not 'shutdown /r /t 0': $(cat "$R_RESTART" 2>/dev/null)"
     # The image checked against the server's SHA256SUMS, or, where the
     # server has none, taken on its format alone.
-    sums="/${url#"$S_URL"/}/a/SHA256SUMS"
+    sums="$served/a/SHA256SUMS"
     if [ "$server" = nosums ]; then
       has_text "未校验SHA256(没有校验值)：D:\\ZqGhost\\$image" || fail "no 未校验SHA256(没有校验值) line for $image"
       has_text "SHA256校验通过" && fail "the log says the image was checked though the server has no SHA256SUMS"
@@ -539,6 +566,22 @@ PY
     nothing_armed
     work_folder_removed
     shot 04-install
+    ;;
+  proxy)
+    # Every request of the program went through the proxy: the image's
+    # pieces and the digest list are in its log.
+    grep -qF "GET $served/a/$image HTTP/1.1" "$X_LOG" || fail "the proxy's log shows no request for $served/a/$image"
+    grep -qF "GET $served/a/SHA256SUMS HTTP/1.1" "$X_LOG" || fail "the proxy's log shows no request for $served/a/SHA256SUMS"
+    for s in 01-home 02-system-list 03-download 05-finish; do shot $s; done
+    ;;
+  proxy-down)
+    has_text "错误：校验文件下载失败($url/a/SHA256SUMS)" || fail "no failed download of the digest list in the log: $(grep -F 错误 <<<"$log")"
+    [ -n "${dialog:-}" ] || fail "no message dialog (TAppmbox)"
+    e2e_dialog_text_check "$R_DIR/04-failure-dialog.png" "${dialog:-}" "提示：下载失败，请关闭程序后重试！" ||
+      fail "the dialog does not show 提示：下载失败，请关闭程序后重试！ ($R_OCR)"
+    [ -s "$S_ACCESS" ] && fail "the server was reached without the proxy: $(head -3 "$S_ACCESS")"
+    nothing_on_c
+    work_folder_removed
     ;;
   second-instance)
     [ "$(e2e_field "$before" visible)$(e2e_field "$before" iconic)" != 10 ] ||
