@@ -24,9 +24,9 @@ bool PrepareUefiChain(Platform& p, const std::string& editor, BootRun& run,
 // Shared by the chains and the Ghost path.
 // Undoes the run and sets the error text; always false.
 bool FailRun(BootRun& run, const char* text, std::string& error);
-// Runs the editor commands in order: false (run undone) when one fails or
-// the end of the program is requested meanwhile, and when the store's
-// default entry is not ours afterwards.
+// Runs the editor commands in order: false (run undone) when one other than
+// an export fails or the end of the program is requested meanwhile, and when
+// the store's default entry is not ours afterwards.
 bool RunEntryCommands(Platform& p, const std::string& editor, BootRun& run,
                       const std::vector<std::string>& commands, const char* failText,
                       std::string& error);

@@ -33,7 +33,11 @@ struct EngineOptions {
   int maxRestarts = 3;                     // the file changed on the server
   std::chrono::milliseconds backoffFirst{200};
   std::chrono::milliseconds backoffMax{5000};
+  // The state file is rewritten after this long, or sooner once this many
+  // bytes have been written since the last time: on a fast link what a crash
+  // costs stays a few MiB, not seconds' worth.
   std::chrono::milliseconds checkpointEvery{3000};
+  std::int64_t checkpointBytes = 8 << 20;
   std::chrono::seconds speedWindow{5};
 };
 

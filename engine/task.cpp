@@ -509,6 +509,7 @@ bool Task::Flush(Segment* seg, std::vector<std::uint8_t>& buf) {
     std::lock_guard g(mu_);
     seg->written += static_cast<std::int64_t>(buf.size());
   }
+  unrecorded_ += static_cast<std::int64_t>(buf.size());
   buf.clear();
   Checkpoint(false);
   return true;
@@ -520,8 +521,11 @@ void Task::Checkpoint(bool force) {
     ck.lock();
   } else {
     if (!ck.try_lock()) return;
-    if (std::chrono::steady_clock::now() - lastCheckpoint_ < opt_.checkpointEvery) return;
+    if (std::chrono::steady_clock::now() - lastCheckpoint_ < opt_.checkpointEvery &&
+        unrecorded_.load() < opt_.checkpointBytes)
+      return;
   }
+  unrecorded_ = 0;
   TransferState st;
   {
     std::lock_guard g(mu_);

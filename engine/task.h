@@ -77,6 +77,7 @@ class Task {
   std::atomic<std::int32_t> lastError_{0};
   std::atomic<std::int64_t> received_{0};
   std::atomic<std::int64_t> total_{-1};
+  std::atomic<std::int64_t> unrecorded_{0};  // bytes written since the state file was last rewritten
 
   // Shared between the workers of one transfer; guarded by mu_.
   std::mutex mu_;

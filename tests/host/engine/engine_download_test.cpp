@@ -95,6 +95,11 @@ std::string EngineDownload::root_;
 ScriptedServer* EngineDownload::server_ = nullptr;
 int EngineDownload::counter_ = 0;
 
+std::optional<std::string> ReadFileIfAny(const std::string& path) {
+  if (!Exists(path)) return std::nullopt;
+  return ReadFile(path);
+}
+
 struct GoodCase {
   const char* what;
   std::size_t size;
@@ -310,6 +315,31 @@ TEST_F(EngineDownload, ResumeKeepsOnlyProvedBlocksWhateverTheStateClaims) {
     EXPECT_EQ(server_->RequestedWithin(name, kept), 0);
     EXPECT_GE(server_->RequestedWithin(name, refetched), static_cast<long long>(c.unprovable()));
   }
+}
+
+// The state file follows the bytes as well as the clock: with a long interval
+// it is still rewritten once enough has been written, so a crash costs at
+// most about that much.
+TEST_F(EngineDownload, TheStateFileIsRewrittenEveryFewMegabytes) {
+  EngineOptions o = TestOptions();
+  o.checkpointEvery = std::chrono::hours(1);
+  o.checkpointBytes = 1 << 20;
+  o.connections = 1;  // one segment: none completes before the file does
+  engine_ = std::make_unique<Engine>(MakeCurlTransport(), std::shared_ptr<IEngineFiles>(MakeNativeFiles()), o);
+  const std::string name = Serve(RandomBytes(8 << 20, 43));
+  std::uint32_t id = engine_->CreateTask({server_->Url(name, "slow=20"), root_ + "/out/", name});
+  ASSERT_TRUE(engine_->StartTask(id));
+  std::optional<TransferState> seen;
+  for (int i = 0; i < 3000 && !seen; ++i) {
+    if (auto text = ReadFileIfAny(Out(name) + ".td.cfg")) seen = ParseState(*text);
+    if (!seen) std::this_thread::sleep_for(5ms);
+  }
+  ASSERT_TRUE(seen) << "no state file while the task ran";
+  std::int64_t missing = 0;
+  for (const ByteRange& r : seen->missing) missing += r.to - r.from;
+  EXPECT_LT(missing, seen->total);  // it records bytes already written
+  EXPECT_FALSE(seen->blocks.empty());
+  ASSERT_TRUE(engine_->StopTask(id));
 }
 
 TEST_F(EngineDownload, ResumeOfAFileThatChangedMeanwhileStartsAfresh) {
