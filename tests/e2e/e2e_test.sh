@@ -299,7 +299,9 @@ dfs=NTFS
 grep -qE "^1:2${T}D:${T}${P_D_GIB}\\.00GB${T}[0-9.]+GB${T}Primary${T}${dfs}${T}${T}${table}${T}" <<<"$R_LISTING" ||
   fail "disk listing has no D: as 1:2 of ${P_D_GIB} GB ($table, $dfs)"
 has '数据目录：D:\\ZqGhost\\' || fail "data directory is not D:\\ZqGhost\\: $(grep -F 数据目录 <<<"$log")"
-has '系统分区磁盘序号：\[1:1\] 盘符：\[C:\]' || fail "system partition is not 1:1 on C:: $(grep -F 系统分区 <<<"$log")"
+# A refusal of the data partition ends the checks before this line is written.
+[ "$refused" = 1 ] ||
+  has '系统分区磁盘序号：\[1:1\] 盘符：\[C:\]' || fail "system partition is not 1:1 on C:: $(grep -F 系统分区 <<<"$log")"
 # The start-up's part of the log ends when it reads the system list.
 startup_log=$(sed '/ 读取系统列表$/q' <<<"$log")
 if [ $refused = 0 ]; then
