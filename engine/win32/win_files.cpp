@@ -17,30 +17,14 @@ class WinDataFile : public IDataFile {
   ~WinDataFile() override { CloseHandle(h_); }
 
   bool WriteAt(std::int64_t offset, const void* data, std::size_t size) override {
-    const char* p = static_cast<const char*>(data);
-    while (size > 0) {
-      DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
-      OVERLAPPED ov{};
-      ov.Offset = static_cast<DWORD>(offset & 0xFFFFFFFF);
-      ov.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
-      DWORD done = 0;
-      if (!WriteFile(h_, p, chunk, &done, &ov) || done == 0) return false;
-      p += done, size -= done, offset += done;
-    }
-    return true;
+    return Transfer(offset, const_cast<void*>(data), size, [this](void* p, DWORD n, DWORD* done, OVERLAPPED* ov) {
+      return WriteFile(h_, p, n, done, ov) != 0;
+    });
   }
   bool ReadAt(std::int64_t offset, void* data, std::size_t size) override {
-    char* p = static_cast<char*>(data);
-    while (size > 0) {
-      DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
-      OVERLAPPED ov{};
-      ov.Offset = static_cast<DWORD>(offset & 0xFFFFFFFF);
-      ov.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
-      DWORD done = 0;
-      if (!ReadFile(h_, p, chunk, &done, &ov) || done == 0) return false;
-      p += done, size -= done, offset += done;
-    }
-    return true;
+    return Transfer(offset, data, size, [this](void* p, DWORD n, DWORD* done, OVERLAPPED* ov) {
+      return ReadFile(h_, p, n, done, ov) != 0;
+    });
   }
   bool Truncate(std::int64_t size) override {
     LARGE_INTEGER li;
@@ -55,6 +39,23 @@ class WinDataFile : public IDataFile {
   bool Sync() override { return FlushFileBuffers(h_) != 0; }
 
  private:
+  // Reads or writes the whole range at its position, in calls of at most
+  // 1 GiB, each carrying its offset in an OVERLAPPED.
+  template <typename Call>
+  static bool Transfer(std::int64_t offset, void* data, std::size_t size, Call call) {
+    char* p = static_cast<char*>(data);
+    while (size > 0) {
+      DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+      OVERLAPPED ov{};
+      ov.Offset = static_cast<DWORD>(offset & 0xFFFFFFFF);
+      ov.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
+      DWORD done = 0;
+      if (!call(p, chunk, &done, &ov) || done == 0) return false;
+      p += done, size -= done, offset += done;
+    }
+    return true;
+  }
+
   HANDLE h_;
 };
 

@@ -47,9 +47,9 @@ def stats(name):
     return STATS.setdefault(name, {"requests": 0, "ranged": 0, "maxActive": 0, "connections": 0, "bytes": 0})
 
 
-def requested_within(name, spec):
+def requested_within(name, ranges_text):
     spans = []
-    for part in spec.split(","):
+    for part in ranges_text.split(","):
         if part:
             a, b = part.split("-")
             spans.append((int(a), int(b)))

@@ -116,10 +116,10 @@ int ScriptedServer::Stat(const std::string& name, const std::string& key) const 
 long long ScriptedServer::RequestedWithin(const std::string& name,
                                           const std::vector<std::pair<long long, long long>>& ranges) const {
   if (ranges.empty()) return 0;
-  std::string spec;
-  for (const auto& [a, b] : ranges) spec += (spec.empty() ? "" : ",") + std::to_string(a) + "-" + std::to_string(b);
+  std::string query;
+  for (const auto& [a, b] : ranges) query += (query.empty() ? "" : ",") + std::to_string(a) + "-" + std::to_string(b);
   std::string json =
-      HttpGetText("http://127.0.0.1:" + std::to_string(port) + "/_stats?name=" + name + "&within=" + spec);
+      HttpGetText("http://127.0.0.1:" + std::to_string(port) + "/_stats?name=" + name + "&within=" + query);
   auto at = json.find("\"within\": ");
   return at == std::string::npos ? -1 : std::atoll(json.c_str() + at + 10);
 }
