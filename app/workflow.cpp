@@ -10,6 +10,7 @@
 #include "download/digests.h"
 #include "download/url_name.h"
 #include "inspect/processes.h"
+#include "platform/text.h"
 
 namespace lum {
 namespace {
@@ -19,8 +20,6 @@ constexpr char kDigestListName[] = "SHA256SUMS";
 constexpr char kNotAnImage[] = "提示：下载的文件不是有效的系统镜像，请重试！";
 constexpr char kDigestMismatch[] = "提示：下载的文件校验失败，请重试！";
 constexpr char kStopped[] = "安装中止：程序正在退出，引导修改已撤销";
-
-std::string FileNameOf(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
 
 // Clears a flag when the scope ends, also when a run log failure unwinds it.
 class ScopedFlag {
@@ -228,7 +227,7 @@ MainForm::FileCheck MainForm::CheckDownload(const std::string& path, bool isoIma
   const bool format = size && *size > 0 &&
                       (isoImage ? IsIsoImage(p_.files, path) : IsGhostImage(p_.files, path));
   if (!format) return FileCheck::NotAnImage;
-  const std::string name = FileNameOf(path);
+  const std::string name = ExtractFileName(path);
   std::optional<FileDigest> expected = FindDigest(BuiltInDigests(), name);
   if (!expected) expected = FindDigest(published, name);
   if (!expected) return FileCheck::NoDigest;
