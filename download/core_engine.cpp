@@ -41,4 +41,8 @@ bool CoreEngineLoader::QueryTaskInfoEx(TaskHandle task, TaskInfo& info) {
   return true;
 }
 
+bool CoreEngineLoader::RequestStop(TaskHandle task) {
+  return engine_->RequestStop(static_cast<std::uint32_t>(task));
+}
+
 }  // namespace lum

@@ -36,6 +36,7 @@ class CoreEngineLoader : public IEngineLoader, private IEngineCalls {
   TaskHandle CreateTask(TaskParams& params) override;
   bool StartTask(TaskHandle task) override;
   bool QueryTaskInfoEx(TaskHandle task, TaskInfo& info) override;
+  bool RequestStop(TaskHandle task) override;
 
   IFiles& files_;
   EngineFactory factory_;

@@ -25,6 +25,9 @@ class IEngineCalls {
   virtual TaskHandle CreateTask(TaskParams& params) = 0;
   virtual bool StartTask(TaskHandle task) = 0;                    // XL_StartTask
   virtual bool QueryTaskInfoEx(TaskHandle task, TaskInfo& info) = 0;  // XL_QueryTaskInfoEx
+  // Asks the task to stop without waiting for it (XL_ForceStopTask); false
+  // when the engine cannot.
+  virtual bool RequestStop(TaskHandle task) = 0;
 };
 
 class IEngineLoader {

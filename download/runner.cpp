@@ -2,12 +2,12 @@
 
 #include <cstring>
 
-#include "app/runlog.h"
 #include "download/format.h"
 #include "download/task_setup.h"
 #include "download/url_name.h"
 #include "engine/state_file.h"
 #include "inspect/processes.h"
+#include "app/runlog.h"
 #include "platform/text.h"
 
 namespace lum {
@@ -63,6 +63,7 @@ class Run {
   bool ClearTheWay(const std::string& target, const std::string& name, bool keepPartial);
   void Show(const TaskInfo& info);
   void Fail(const std::string& url);
+  void StopForQuit(TaskHandle task, const std::string& target);
 
   Platform& p_;
   IMessageWait& wait_;
@@ -104,6 +105,28 @@ bool Run::ClearTheWay(const std::string& target, const std::string& name, bool k
   }
 }
 
+std::uint8_t StatusByte(const TaskInfo& info) { return static_cast<std::uint8_t>(info.status & 0xFF); }
+
+// A quit during a download stops the task before the program ends, so that
+// the engine writes out what has arrived and the next run resumes from it.
+// The wait is bounded: a stalled connection must not hold up the quit, and
+// whatever the engine had not written by then is fetched again next time.
+void Run::StopForQuit(TaskHandle task, const std::string& target) {
+  if (!calls_.RequestStop(task)) return;
+  const std::uint64_t start = p_.clock.TickMs();
+  TaskInfo info;
+  std::uint8_t status;
+  for (;;) {
+    InitTaskInfo(info);
+    calls_.QueryTaskInfoEx(task, info);
+    status = StatusByte(info);
+    if (status != engine::kStatusDownloading && status != engine::kStatusStartPending) break;
+    if (p_.clock.TickMs() - start >= kQuitStopWaitMs) return;
+    p_.clock.Sleep(kQuitStopPollMs);
+  }
+  if (status == engine::kStatusStopped) WriteRunLog(p_, "[Download Stop] " + target + ".td");
+}
+
 void Run::Fail(const std::string& url) {
   result_ = false;
   if (failCode_ == 0) failCode_ = -1;  // the runner gave up on its own
@@ -124,8 +147,6 @@ void Run::Show(const TaskInfo& info) {
   view_.SetReceived(texts_.received);
   view_.SetPercent(texts_.percent);
 }
-
-std::uint8_t StatusByte(const TaskInfo& info) { return static_cast<std::uint8_t>(info.status & 0xFF); }
 
 bool Run::Fetch(const std::string& url, const std::string& dir) {
   failCode_ = 0;
@@ -185,8 +206,12 @@ bool Run::Fetch(const std::string& url, const std::string& dir) {
     Show(info);
     const std::uint8_t status = StatusByte(info);
     if (status == engine::kStatusFailed || status == engine::kStatusFinished) break;
-    if (ExitIsRequested()) return false;
+    if (ExitIsRequested()) {
+      StopForQuit(task, target);
+      return false;
+    }
   }
+  if (ExitIsRequested()) StopForQuit(task, target);
 
   InitTaskInfo(info);
   calls_.QueryTaskInfoEx(task, info);

@@ -33,6 +33,10 @@ constexpr std::size_t kMaxSaveDirLength = engine::kMaxDirChars;
 constexpr int kClearAttempts = 10;
 constexpr std::int32_t kClearRetryWaitMs = 100;
 constexpr std::int32_t kPollIntervalMs = 1000;
+// How long a quit waits for the engine to write out a stopped task, and how
+// often it looks.
+constexpr std::uint32_t kQuitStopWaitMs = 3000;
+constexpr std::uint32_t kQuitStopPollMs = 50;
 
 // Fetches every URL into targetDir (a backslash is added when its trimmed
 // text lacks one) under the URL's last path segment. Returns true when the

@@ -75,6 +75,13 @@ bool Engine::StopTask(std::uint32_t id) {
   return true;
 }
 
+bool Engine::RequestStop(std::uint32_t id) {
+  auto t = Find(id);
+  if (!t) return false;
+  t->RequestStop();
+  return true;
+}
+
 bool Engine::DeleteTask(std::uint32_t id) {
   std::shared_ptr<Task> t;
   {

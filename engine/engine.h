@@ -55,6 +55,7 @@ class Engine {
   std::uint32_t CreateTask(const TaskSpec& setup);
   bool StartTask(std::uint32_t id);
   bool StopTask(std::uint32_t id);    // waits until its connections are closed
+  bool RequestStop(std::uint32_t id);  // the same without waiting: Query tells when it has stopped
   bool DeleteTask(std::uint32_t id);  // stops it and forgets it; its files stay
   std::optional<TaskSnapshot> Query(std::uint32_t id);
 

@@ -27,7 +27,9 @@ struct EngineOptions {
   std::int64_t firstPiece = 1 << 20;
   std::int64_t maxPiece = 64 << 20;
   std::chrono::milliseconds pieceTime{2000};
-  std::size_t writeBuffer = 1 << 20;       // per connection, written in one call
+  // Per connection, written in one call; also the most a crash can cost of
+  // each connection's bytes received but not yet written.
+  std::size_t writeBuffer = 256 << 10;
   int maxRetries = 8;                      // failed attempts in a row without new bytes
   int maxRedirects = 10;
   int maxRestarts = 3;                     // the file changed on the server

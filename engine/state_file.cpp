@@ -8,7 +8,9 @@
 namespace lum::engine {
 namespace {
 
-constexpr const char* kMagic = "LUMORA-TD 1";
+// Changed whenever the lines change meaning: a file of another version is not
+// read, and its download starts over.
+constexpr const char* kMagic = "LUMORA-TD 2";
 
 std::uint64_t Fnv1a(const std::string& s) {
   std::uint64_t h = 1469598103934665603ull;
@@ -35,10 +37,10 @@ std::string FormatState(const TransferState& st) {
   for (const ByteRange& r : st.missing) {
     body += "missing=" + std::to_string(r.from) + " " + std::to_string(r.to) + "\n";
   }
-  for (const BlockSum& b : st.blocks) {
+  for (const RangeSum& p : st.proofs) {
     char crc[16];
-    std::snprintf(crc, sizeof crc, "%08x", static_cast<unsigned>(b.crc));
-    body += "block=" + std::to_string(b.index) + " " + crc + "\n";
+    std::snprintf(crc, sizeof crc, "%08x", static_cast<unsigned>(p.crc));
+    body += "proof=" + std::to_string(p.range.from) + " " + std::to_string(p.range.to) + " " + crc + "\n";
   }
   char sum[32];
   std::snprintf(sum, sizeof sum, "%016llx", static_cast<unsigned long long>(Fnv1a(body)));
@@ -79,16 +81,18 @@ std::optional<TransferState> ParseState(const std::string& text) {
         return std::nullopt;
       }
       st.missing.push_back(r);
-    } else if (key == "block") {
-      auto sp = value.find(' ');
-      BlockSum b;
+    } else if (key == "proof") {
+      auto sp1 = value.find(' ');
+      auto sp2 = sp1 == std::string::npos ? sp1 : value.find(' ', sp1 + 1);
+      RangeSum p;
       std::int64_t crc = 0;
-      if (sp == std::string::npos || !Int(value.substr(0, sp), &b.index) || value.size() - sp - 1 != 8)
+      if (sp2 == std::string::npos || !Int(value.substr(0, sp1), &p.range.from) ||
+          !Int(value.substr(sp1 + 1, sp2 - sp1 - 1), &p.range.to) || value.size() - sp2 - 1 != 8)
         return std::nullopt;
-      auto [p, ec] = std::from_chars(value.data() + sp + 1, value.data() + value.size(), crc, 16);
-      if (ec != std::errc() || p != value.data() + value.size()) return std::nullopt;
-      b.crc = static_cast<std::uint32_t>(crc);
-      st.blocks.push_back(b);
+      auto [end, ec] = std::from_chars(value.data() + sp2 + 1, value.data() + value.size(), crc, 16);
+      if (ec != std::errc() || end != value.data() + value.size()) return std::nullopt;
+      p.crc = static_cast<std::uint32_t>(crc);
+      st.proofs.push_back(p);
     } else {
       return std::nullopt;
     }
@@ -99,41 +103,41 @@ std::optional<TransferState> ParseState(const std::string& text) {
     if (r.from < prev || r.to <= r.from || r.to > st.total) return std::nullopt;
     prev = r.to;
   }
-  // Proofs only of present blocks, each once, in order.
-  const std::vector<std::int64_t> present = PresentBlocks(st.total, st.missing);
+  // Proofs only of pieces of the present bytes, each once, in order.
+  const std::vector<ByteRange> pieces = ProofPieces(st.total, st.missing);
   std::size_t at = 0;
-  for (const BlockSum& b : st.blocks) {
-    while (at < present.size() && present[at] < b.index) ++at;
-    if (at == present.size() || present[at] != b.index) return std::nullopt;
+  for (const RangeSum& p : st.proofs) {
+    while (at < pieces.size() && pieces[at].from < p.range.from) ++at;
+    if (at == pieces.size() || pieces[at] != p.range) return std::nullopt;
     ++at;
   }
   return st;
 }
 
-ByteRange BlockRange(std::int64_t total, std::int64_t index) {
-  return {index * kProofBlock, std::min(total, (index + 1) * kProofBlock)};
-}
-
-std::vector<std::int64_t> PresentBlocks(std::int64_t total, const std::vector<ByteRange>& missing) {
-  std::vector<std::int64_t> out;
-  const std::int64_t count = (total + kProofBlock - 1) / kProofBlock;
-  std::size_t m = 0;
-  for (std::int64_t i = 0; i < count; ++i) {
-    const ByteRange b = BlockRange(total, i);
-    while (m < missing.size() && missing[m].to <= b.from) ++m;
-    if (m < missing.size() && missing[m].from < b.to) continue;  // a missing range overlaps it
-    out.push_back(i);
+std::vector<ByteRange> ProofPieces(std::int64_t total, const std::vector<ByteRange>& missing) {
+  std::vector<ByteRange> out;
+  auto cut = [&](std::int64_t from, std::int64_t to) {
+    while (from < to) {
+      const std::int64_t end = std::min(to, (from / kProofBlock + 1) * kProofBlock);
+      out.push_back({from, end});
+      from = end;
+    }
+  };
+  std::int64_t pos = 0;
+  for (const ByteRange& m : missing) {
+    cut(pos, std::min(m.from, total));
+    pos = std::max(pos, m.to);
   }
+  cut(pos, total);
   return out;
 }
 
-std::vector<ByteRange> RangesOutside(std::int64_t total, const std::vector<std::int64_t>& blocks) {
+std::vector<ByteRange> RangesOutside(std::int64_t total, const std::vector<ByteRange>& covered) {
   std::vector<ByteRange> out;
   std::int64_t pos = 0;
-  for (std::int64_t i : blocks) {
-    const ByteRange b = BlockRange(total, i);
-    if (b.from > pos) out.push_back({pos, b.from});
-    pos = b.to;
+  for (const ByteRange& c : covered) {
+    if (c.from > pos) out.push_back({pos, c.from});
+    pos = std::max(pos, c.to);
   }
   if (pos < total) out.push_back({pos, total});
   return out;

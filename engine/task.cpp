@@ -211,13 +211,17 @@ bool Task::Start() {
   return true;
 }
 
-void Task::Stop() {
+void Task::RequestStop() {
   {
     std::lock_guard g(stopMu_);
     stopRequested_ = true;
     cancel_ = true;
   }
   stopCv_.notify_all();
+}
+
+void Task::Stop() {
+  RequestStop();
   if (controller_.joinable()) controller_.join();
 }
 
@@ -372,7 +376,7 @@ Task::Outcome Task::Transfer(bool resume, const TransferState& saved) {
       ranges_ = true;
     }
   }
-  // Only the blocks whose bytes still match their proof are kept; the rest
+  // Only the pieces whose bytes still match their proof are kept; the rest
   // of the file is fetched again, whatever the state file claims.
   std::vector<ByteRange> toFetch;
   if (resume) toFetch = ProvenMissing(saved);
@@ -540,43 +544,53 @@ void Task::Checkpoint(bool force) {
   if (st.total < 0) return;  // a stream of unknown length cannot be resumed
   std::sort(st.missing.begin(), st.missing.end(),
             [](const ByteRange& a, const ByteRange& b) { return a.from < b.from; });
-  // The state may only describe bytes that are already on the disk; each
-  // whole block gets its proof once, read back after the flush.
+  // The state may only describe bytes that are already on the disk; their
+  // proofs are read back after the flush.
   if (!data_->Sync()) {
     Fail(kFailFileIo);
     return;
   }
-  for (std::int64_t index : PresentBlocks(st.total, st.missing)) {
-    auto it = proofs_.find(index);
-    if (it == proofs_.end()) {
-      std::uint32_t crc = 0;
-      if (!BlockCrc(st.total, index, crc)) continue;
-      it = proofs_.emplace(index, crc).first;
-    }
-    st.blocks.push_back({index, it->second});
+  std::map<std::int64_t, Proof> kept;
+  for (const ByteRange& piece : ProofPieces(st.total, st.missing)) {
+    Proof proof;
+    if (!PieceCrc(piece, proof)) continue;
+    kept[piece.from] = proof;
+    st.proofs.push_back({piece, proof.crc});
   }
+  proofs_.swap(kept);
   if (!files_->WriteSmallAtomic(CfgPath(), FormatState(st))) Fail(kFailFileIo);
 }
 
-bool Task::BlockCrc(std::int64_t total, std::int64_t index, std::uint32_t& crc) {
-  const ByteRange b = BlockRange(total, index);
-  std::vector<std::uint8_t> buf(static_cast<std::size_t>(b.to - b.from));
-  if (!data_->ReadAt(b.from, buf.data(), buf.size())) return false;
-  crc = static_cast<std::uint32_t>(::crc32(0, buf.data(), static_cast<uInt>(buf.size())));
+// The CRC of a piece of present bytes, read back from the data file. A piece
+// at the front of a connection's writing grows from one state to the next;
+// its CRC is carried on over the new bytes only, so every byte is read back
+// once.
+bool Task::PieceCrc(const ByteRange& piece, Proof& proof) {
+  std::int64_t from = piece.from;
+  std::uint32_t crc = 0;
+  auto it = proofs_.find(piece.from);
+  if (it != proofs_.end() && it->second.to <= piece.to) {
+    from = it->second.to;
+    crc = it->second.crc;
+  }
+  proof.to = piece.to;
+  proof.crc = crc;
+  if (from == piece.to) return true;
+  std::vector<std::uint8_t> buf(static_cast<std::size_t>(piece.to - from));
+  if (!data_->ReadAt(from, buf.data(), buf.size())) return false;
+  proof.crc = static_cast<std::uint32_t>(::crc32(crc, buf.data(), static_cast<uInt>(buf.size())));
   return true;
 }
 
 std::vector<ByteRange> Task::ProvenMissing(const TransferState& saved) {
-  std::map<std::int64_t, std::uint32_t> claimed;
-  for (const BlockSum& b : saved.blocks) claimed[b.index] = b.crc;
-  std::vector<std::int64_t> proven;
+  std::vector<ByteRange> proven;
   std::lock_guard ck(checkpointMu_);
-  for (std::int64_t index : PresentBlocks(saved.total, saved.missing)) {
-    auto it = claimed.find(index);
-    std::uint32_t crc = 0;
-    if (it == claimed.end() || !BlockCrc(saved.total, index, crc) || crc != it->second) continue;
-    proven.push_back(index);
-    proofs_[index] = crc;
+  proofs_.clear();
+  for (const RangeSum& claimed : saved.proofs) {
+    Proof proof;
+    if (!PieceCrc(claimed.range, proof) || proof.crc != claimed.crc) continue;
+    proven.push_back(claimed.range);
+    proofs_[claimed.range.from] = proof;
   }
   return RangesOutside(saved.total, proven);
 }

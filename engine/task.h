@@ -27,6 +27,9 @@ class Task {
 
   bool Start();
   void Stop();
+  // Asks the task to stop and returns at once: it writes out what has
+  // arrived, its state file last, and then reads as stopped.
+  void RequestStop();
   TaskSnapshot Query();
 
  private:
@@ -90,12 +93,16 @@ class Task {
 
   std::mutex checkpointMu_;
   std::chrono::steady_clock::time_point lastCheckpoint_{};
-  // CRC-32 of the whole blocks known to be on the disk, by block index;
-  // guarded by checkpointMu_.
-  std::map<std::int64_t, std::uint32_t> proofs_;
+  // The CRC-32 of each piece of present bytes last put in the state file,
+  // by where the piece starts; guarded by checkpointMu_.
+  struct Proof {
+    std::int64_t to = 0;
+    std::uint32_t crc = 0;
+  };
+  std::map<std::int64_t, Proof> proofs_;
   // The ranges of a resumed file that its proofs do not cover.
   std::vector<ByteRange> ProvenMissing(const TransferState& saved);
-  bool BlockCrc(std::int64_t total, std::int64_t index, std::uint32_t& crc);
+  bool PieceCrc(const ByteRange& piece, Proof& proof);
 
   std::mutex stopMu_;
   std::condition_variable stopCv_;

@@ -72,4 +72,10 @@ bool BoundEngineLoader::QueryTaskInfoEx(TaskHandle task, TaskInfo& info) {
   return EngineApi.As<XL_QueryTaskInfoExFn>(kXL_QueryTaskInfoEx)(reinterpret_cast<HANDLE>(task), &info) != FALSE;
 }
 
+bool BoundEngineLoader::RequestStop(TaskHandle task) {
+  // An engine without the call is left to the end of the process.
+  if (!EngineApi.slots[kXL_ForceStopTask]) return false;
+  return EngineApi.As<XL_ForceStopTaskFn>(kXL_ForceStopTask)(reinterpret_cast<HANDLE>(task)) != FALSE;
+}
+
 }  // namespace lum::win32

@@ -40,11 +40,13 @@ enum EngineSlot : std::size_t {
 // The exported name of each slot.
 extern const std::array<const char*, kEngineSlotCount> kEngineSlotNames;
 
-// The four entry points the runner calls (stdcall, 32-bit arguments).
+// The entry points the runner calls (stdcall, 32-bit arguments); the first
+// four must be there, the stop is used when it is.
 using XL_InitFn = BOOL(WINAPI*)();
 using XL_CreateTaskFn = HANDLE(WINAPI*)(TaskParams* params);
 using XL_StartTaskFn = BOOL(WINAPI*)(HANDLE task);
 using XL_QueryTaskInfoExFn = BOOL(WINAPI*)(HANDLE task, TaskInfo* info);
+using XL_ForceStopTaskFn = BOOL(WINAPI*)(HANDLE task);
 
 struct EngineApiTable {
   bool bound = false;
@@ -82,6 +84,7 @@ class BoundEngineLoader : public IEngineLoader, private IEngineCalls {
   TaskHandle CreateTask(TaskParams& params) override;
   bool StartTask(TaskHandle task) override;
   bool QueryTaskInfoEx(TaskHandle task, TaskInfo& info) override;
+  bool RequestStop(TaskHandle task) override;
 };
 
 }  // namespace lum::win32

@@ -131,7 +131,15 @@ BOOL WINAPI XL_StopTask(HANDLE task) {
   }, FALSE);
 }
 
-BOOL WINAPI XL_ForceStopTask(HANDLE task) { return XL_StopTask(task); }
+// Returns at once; the task reads as stopped once what has arrived is written
+// out. The program calls it when it is asked to end during a download, and
+// must not hang there on a connection that has stalled.
+BOOL WINAPI XL_ForceStopTask(HANDLE task) {
+  return Guard([task] {
+    Engine* e = Current();
+    return e && e->RequestStop(Id(task)) ? TRUE : FALSE;
+  }, FALSE);
+}
 
 BOOL WINAPI XL_QueryTaskInfo(HANDLE task, TaskInfo* info) {
   return Guard([=] { return Query(task, info); }, FALSE);

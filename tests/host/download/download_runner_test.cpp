@@ -42,12 +42,17 @@ class ScriptedEngine : public IEngineLoader, public IEngineCalls {
     return h;
   }
   bool StartTask(TaskHandle h) override { started.push_back(h); return startOk; }
+  bool RequestStop(TaskHandle h) override {
+    stopped[h] = queries;
+    return true;
+  }
   bool QueryTaskInfoEx(TaskHandle h, TaskInfo& info) override {
     ++queries;
     queryStatusBefore.push_back(info.status);
     auto& s = scripts[h];
     Answer a = s.front();
     if (s.size() > 1) s.pop_front();
+    if (stopped.count(h) && stopHonoured) a.status = 2;
     info.status = a.status;
     info.totalSize = a.total;
     info.received = a.received;
@@ -57,6 +62,8 @@ class ScriptedEngine : public IEngineLoader, public IEngineCalls {
   }
 
   bool bindable = true, initOk = true, nullHandle = false, startOk = true;
+  bool stopHonoured = true;                  // a stopped task then reads as stopped
+  std::map<TaskHandle, int> stopped;         // task -> queries made before its stop
   std::vector<std::string> bindPaths;
   int inits = 0, queries = 0;
   std::vector<TaskParams> params;
@@ -209,21 +216,43 @@ TEST_F(Runner, ExitRequestedWhilePolledEndsTheRunAtOnce) {
   m.OnPump([this](sim::SimMachine&) {
     if (engine.started.size() == 2) ExitRequested = 1;
   });
-  // The second task is polled once, then the run ends with the first task's
-  // outcome; the third URL is never handled and nothing is logged as failed.
+  // The second task is polled once, then stopped so that the engine writes
+  // out what arrived, and the run ends with the first task's outcome; the
+  // third URL is never handled and nothing is logged as failed.
   EXPECT_TRUE(Run({"http://h/a/1.gho", "http://h/a/2.gho", "http://h/a/3.gho"}));
   EXPECT_EQ(engine.params.size(), 2u);
-  EXPECT_EQ(engine.queries, 3);  // a poll and the final query of the first, one poll of the second
+  // A poll and the final query of the first, one poll of the second, then
+  // one query that finds it stopped.
+  EXPECT_EQ(engine.queries, 4);
+  EXPECT_EQ(engine.stopped, (std::map<TaskHandle, int>{{engine.started[1], 3}}));
   EXPECT_EQ(view.percent, "10.00%");
+  EXPECT_TRUE(Logged("[Download Stop] D:\\ZqGhost\\2.gho.td"));
   EXPECT_FALSE(Logged("[Download failed] http://h/a/2.gho"));
   EXPECT_FALSE(Log().find("3.gho") != std::string::npos);
+}
+
+// A task that does not stop (a stalled connection) holds up the quit for a
+// bounded time only, and nothing claims that it stopped.
+TEST_F(Runner, AQuitWaitsForAStoppedTaskOnlySoLong) {
+  engine.stopHonoured = false;
+  engine.nextScripts = {{{3, 100, 10, 0.1f}}};
+  m.OnPump([](sim::SimMachine&) { ExitRequested = 1; });
+  const std::uint64_t start = m.Tick();
+  EXPECT_FALSE(Run({"http://h/a/1.gho"}));
+  EXPECT_EQ(engine.stopped.size(), 1u);
+  EXPECT_GE(m.Tick() - start, kQuitStopWaitMs);
+  EXPECT_LT(m.Tick() - start, kQuitStopWaitMs + kPollIntervalMs + 1000);
+  EXPECT_FALSE(Logged("[Download Stop] D:\\ZqGhost\\1.gho.td"));
 }
 
 TEST_F(Runner, ExitRequestedBeforeTheFirstWaitGoesToTheFinalStatus) {
   ExitRequested = 1;
   engine.nextScripts = {{{3}}, {{4}}};
   EXPECT_TRUE(Run({"http://h/a/1.gho", "http://h/a/2.gho"}));
-  EXPECT_EQ(engine.queries, 2);  // the final query of each task, no polls
+  // Each task is stopped at once (one query finds it stopped), then its
+  // final query; no polls.
+  EXPECT_EQ(engine.queries, 4);
+  EXPECT_EQ(engine.stopped.size(), 2u);
   EXPECT_TRUE(Logged("[Download failed] http://h/a/1.gho"));
   EXPECT_EQ(m.PumpCount(), 0);
 }

@@ -228,27 +228,36 @@ TEST_F(EngineDownload, AStoppedTaskResumesFromItsStateFile) {
   for (const ByteRange& r : state->missing) missing += r.to - r.from;
   EXPECT_GT(missing, 0);
   EXPECT_LT(missing, static_cast<std::int64_t>(data.size()));
+  // A stop writes out what arrived: every byte outside the missing ranges is
+  // proved, to the byte, including the unfinished blocks at each segment's edge.
+  std::vector<std::pair<long long, long long>> present;
+  for (const ByteRange& r : RangesOutside(state->total, state->missing)) present.push_back({r.from, r.to});
+  std::int64_t proved = 0;
+  for (const RangeSum& p : state->proofs) proved += p.range.to - p.range.from;
+  EXPECT_EQ(proved, state->total - missing);
+  const long long askedBefore = server_->RequestedWithin(name, present);
 
-  // A new engine (as after a restart of the program) takes up where it stopped.
+  // A new engine (as after a restart of the program) takes up where it
+  // stopped and asks for none of the present bytes again.
   engine_ = std::make_unique<Engine>(MakeCurlTransport(), std::shared_ptr<IEngineFiles>(MakeNativeFiles()),
                                      TestOptions());
-  TaskSnapshot s = Fetch(server_->Url(name, "slow=1"), name);
+  TaskSnapshot s = Fetch(url, name);
   ASSERT_EQ(s.status, kStatusFinished);
+  EXPECT_EQ(server_->RequestedWithin(name, present), askedBefore);
   EXPECT_EQ(Sha256File(Out(name)), Sha256File(root_ + "/srv/" + name));
   ExpectNoPartials(name);
 }
 
 // A partial download left by an earlier run, written by hand: the state file
 // and the data file disagree in the ways a crash or a power cut can leave
-// them. Only blocks whose bytes match their proof are kept; the result is
+// them. Only pieces whose bytes match their proof are kept; the result is
 // always the server's file, and what is fetched again is at most what could
 // not be proved.
 TEST_F(EngineDownload, ResumeKeepsOnlyProvedBlocksWhateverTheStateClaims) {
   const std::int64_t kB = kProofBlock;
   const std::string data = RandomBytes(6 * kB + 12345, 41);
   const std::int64_t total = static_cast<std::int64_t>(data.size());
-  auto crcOf = [&](std::int64_t i) {
-    ByteRange r = BlockRange(total, i);
+  auto crcOf = [&](const ByteRange& r) {
     return static_cast<std::uint32_t>(
         crc32(0, reinterpret_cast<const Bytef*>(data.data() + r.from), static_cast<uInt>(r.to - r.from)));
   };
@@ -263,20 +272,22 @@ TEST_F(EngineDownload, ResumeKeepsOnlyProvedBlocksWhateverTheStateClaims) {
       return n;
     }
   };
-  const std::vector<ByteRange> gap = {{3 * kB + 100, 4 * kB + 50}};  // blocks 3 and 4 incomplete
+  const std::vector<ByteRange> gap = {{3 * kB + 100, 4 * kB + 50}};  // the edges of blocks 3 and 4 present
   const std::vector<Case> cases = {
-      {"state and data agree", gap, [](std::string&, std::string&) {}, {{3 * kB, 5 * kB}}},
+      {"state and data agree", gap, [](std::string&, std::string&) {}, gap},
       {"a block claimed but never flushed", gap,
        [&](std::string& td, std::string&) { std::fill(td.begin() + kB, td.begin() + 2 * kB, '\0'); },
-       {{kB, 2 * kB}, {3 * kB, 5 * kB}}},
+       {{kB, 2 * kB}, gap[0]}},
+      {"the piece before the gap never flushed", gap,
+       [&](std::string& td, std::string&) { td[3 * kB + 99] ^= 1; }, {{3 * kB, 4 * kB + 50}}},
       {"a proved block damaged on the disk", gap, [&](std::string& td, std::string&) { td[5 * kB + 7] ^= 1; },
-       {{3 * kB, 6 * kB}}},
+       {gap[0], {5 * kB, 6 * kB}}},
       {"the whole file claimed, its last block wrong", {},
        [&](std::string& td, std::string&) { td[total - 1] ^= 0x40; }, {{6 * kB, total}}},
       {"a state without proofs", gap,
        [&](std::string&, std::string& cfg) {
          TransferState st = *ParseState(cfg);
-         st.blocks.clear();
+         st.proofs.clear();
          cfg = FormatState(st);
        },
        {{0, total}}},
@@ -293,7 +304,7 @@ TEST_F(EngineDownload, ResumeKeepsOnlyProvedBlocksWhateverTheStateClaims) {
     for (const ByteRange& r : c.missing) std::fill(td.begin() + r.from, td.begin() + r.to, '\0');
     TransferState st{url, total, "\"v1-" + std::to_string(total) + "\"", "Mon, 01 Jan 2024 00:00:00 GMT",
                      c.missing, {}};
-    for (std::int64_t i : PresentBlocks(total, c.missing)) st.blocks.push_back({i, crcOf(i)});
+    for (const ByteRange& piece : ProofPieces(total, c.missing)) st.proofs.push_back({piece, crcOf(piece)});
     std::string cfg = FormatState(st);
     c.damage(td, cfg);
     WriteFile(Out(name) + ".td", td);
@@ -338,7 +349,7 @@ TEST_F(EngineDownload, TheStateFileIsRewrittenEveryFewMegabytes) {
   std::int64_t missing = 0;
   for (const ByteRange& r : seen->missing) missing += r.to - r.from;
   EXPECT_LT(missing, seen->total);  // it records bytes already written
-  EXPECT_FALSE(seen->blocks.empty());
+  EXPECT_FALSE(seen->proofs.empty());
   ASSERT_TRUE(engine_->StopTask(id));
 }
 

@@ -150,24 +150,33 @@ TEST(EngineStateFile, RoundTripsAndRejectsDamage) {
   EXPECT_FALSE(ParseState(FormatState(bad)));  // out of order
 }
 
-TEST(EngineStateFile, BlockProofsOnlyForPresentWholeBlocks) {
-  const std::int64_t total = 3 * kProofBlock + 10;  // blocks 0..3, the last one 10 bytes
-  TransferState st{"http://h/x.iso", total, "", "", {{kProofBlock + 5, kProofBlock + 6}}, {}};
-  EXPECT_EQ(PresentBlocks(total, st.missing), (std::vector<std::int64_t>{0, 2, 3}));
-  EXPECT_EQ(BlockRange(total, 3), (ByteRange{3 * kProofBlock, total}));
-  EXPECT_EQ(RangesOutside(total, {0, 3}), (std::vector<ByteRange>{{kProofBlock, 3 * kProofBlock}}));
-  st.blocks = {{0, 0xDEADBEEF}, {3, 7}};
+TEST(EngineStateFile, ProofsCoverEveryPresentPieceAndNothingElse) {
+  const std::int64_t kB = kProofBlock;
+  const std::int64_t total = 3 * kB + 10;  // blocks 0..3, the last one 10 bytes
+  // Bytes kB+5 .. 2kB+20 missing: the pieces stop at it and at every block edge.
+  TransferState st{"http://h/x.iso", total, "", "", {{kB + 5, 2 * kB + 20}}, {}};
+  const std::vector<ByteRange> pieces = {{0, kB}, {kB, kB + 5}, {2 * kB + 20, 3 * kB}, {3 * kB, total}};
+  EXPECT_EQ(ProofPieces(total, st.missing), pieces);
+  EXPECT_EQ(ProofPieces(total, {{0, total}}), std::vector<ByteRange>{});
+  EXPECT_EQ(ProofPieces(5, {}), (std::vector<ByteRange>{{0, 5}}));
+  EXPECT_EQ(RangesOutside(total, {{0, kB}, {kB, kB + 5}, {3 * kB, total}}),
+            (std::vector<ByteRange>{{kB + 5, 3 * kB}}));
+  EXPECT_EQ(RangesOutside(total, {}), (std::vector<ByteRange>{{0, total}}));
+
+  st.proofs = {{{0, kB}, 0xDEADBEEF}, {{kB, kB + 5}, 1}, {{3 * kB, total}, 7}};  // a piece may go unproved
   auto back = ParseState(FormatState(st));
   ASSERT_TRUE(back);
   EXPECT_EQ(*back, st);
-  const std::vector<std::vector<BlockSum>> refused = {
-      {{1, 1}},          // block 1 is not whole: a missing byte lies in it
-      {{3, 1}, {0, 1}},  // out of order
-      {{2, 1}, {2, 1}},  // twice
-      {{4, 1}},          // past the end
+  const std::vector<std::vector<RangeSum>> refused = {
+      {{{kB, kB + 6}, 1}},                      // reaches into the missing bytes
+      {{{0, 2 * kB}, 1}},                       // spans a block edge
+      {{{3 * kB, total}, 1}, {{0, kB}, 1}},     // out of order
+      {{{0, kB}, 1}, {{0, kB}, 1}},             // twice
+      {{{0, kB / 2}, 1}},                       // not a whole piece
+      {{{3 * kB, total + 1}, 1}},               // past the end
   };
-  for (const auto& blocks : refused) {
-    st.blocks = blocks;
+  for (const auto& proofs : refused) {
+    st.proofs = proofs;
     EXPECT_FALSE(ParseState(FormatState(st))) << FormatState(st);
   }
 }
