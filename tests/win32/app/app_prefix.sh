@@ -9,6 +9,8 @@
 set -euo pipefail
 prefix=$1
 repo=$2
+# shellcheck source=scripts/wine-env.sh
+. "$repo/scripts/wine-env.sh"
 base=${LUMORA_WINEPREFIX:-$repo/build/wineprefix}
 mkdir -p "$(dirname "$prefix")"
 
@@ -50,6 +52,5 @@ if [ "$(readlink "$prefix/dosdevices/d:" 2>/dev/null)" != "$prefix-drives/d" ]; 
 fi
 # Wine reads its drives when its server starts.
 if [ $changed = 1 ]; then
-  WINEPREFIX=$prefix /usr/lib/wine/wineserver -k 2>/dev/null || true
-  WINEPREFIX=$prefix /usr/lib/wine/wineserver -w 2>/dev/null || true
+  wine_server_stop "$prefix"
 fi

@@ -8,6 +8,8 @@
 #   wine_listing_test.sh FerroYX.exe work-dir repo-dir
 set -uo pipefail
 tool=$1 work=$2 repo=$3
+# shellcheck source=scripts/wine-env.sh
+. "$repo/scripts/wine-env.sh"
 mkdir -p "$work"
 prefix=$work/wineprefix
 base=${LUMORA_WINEPREFIX:-$repo/build/wineprefix}
@@ -26,8 +28,7 @@ LUMORA_WINEPREFIX=$prefix "$repo/scripts/wine-run" cmd /c exit 0 >/dev/null 2>&1
 
 # Wine reads its drives when its server starts: stop this prefix's server,
 # then give the prefix exactly C:, D: and the disk image.
-WINEPREFIX=$prefix /usr/lib/wine/wineserver -k 2>/dev/null || true
-WINEPREFIX=$prefix /usr/lib/wine/wineserver -w 2>/dev/null || true
+wine_server_stop "$prefix"
 image=$work/disk0.img
 rm -f "$image"
 truncate -s 8G "$image"

@@ -7,6 +7,8 @@
 set -euo pipefail
 prefix=$1
 repo=$2
+# shellcheck source=scripts/wine-env.sh
+. "$repo/scripts/wine-env.sh"
 export LUMORA_WINEPREFIX=$prefix
 "$repo/scripts/wine-run" cmd /c exit 0 >/dev/null 2>&1 || true
 [ -d "$prefix/dosdevices" ] || { echo "no prefix at $prefix" >&2; exit 1; }
@@ -19,6 +21,5 @@ for l in d x y; do
   fi
 done
 if [ $changed = 1 ]; then
-  WINEPREFIX=$prefix /usr/lib/wine/wineserver -k 2>/dev/null || true
-  WINEPREFIX=$prefix /usr/lib/wine/wineserver -w 2>/dev/null || true
+  wine_server_stop "$prefix"
 fi
