@@ -17,9 +17,10 @@ inline std::uint32_t Div255(std::uint32_t v) { return (v + 127) / 255; }
 
 }  // namespace
 
-CanvasView::CanvasView(std::uint32_t* bits, int width, int height, int stride)
+CanvasView::CanvasView(std::uint32_t* bits, int width, int height, int stride,
+                       std::uint64_t* visits)
     : bits_(bits), stride_(stride), width_(width), height_(height),
-      clip_{0, 0, width, height} {}
+      clip_{0, 0, width, height}, visits_(visits) {}
 
 CanvasView CanvasView::Sub(const SkinRect& r) const {
   CanvasView v = *this;
@@ -63,12 +64,14 @@ std::uint32_t BlendOver(std::uint32_t dst, std::uint32_t src) {
 }
 
 void FillRectBlend(const CanvasView& canvas, const SkinRect& r, std::uint32_t colour) {
+  canvas.CountVisits((long long)r.width * r.height);
   for (int y = r.top; y < r.Bottom(); ++y)
     for (int x = r.left; x < r.Right(); ++x)
       if (std::uint32_t* p = canvas.PixelAt(x, y)) *p = BlendOver(*p, colour);
 }
 
 void DrawImage(const CanvasView& canvas, const TZeDaraImage& image, int x, int y) {
+  canvas.CountVisits((long long)image.width * image.height);
   for (int j = 0; j < image.height; ++j)
     for (int i = 0; i < image.width; ++i)
       if (std::uint32_t* p = canvas.PixelAt(x + i, y + j)) PutPixel(*p, image.At(i, j), image.drawMode);
@@ -76,6 +79,7 @@ void DrawImage(const CanvasView& canvas, const TZeDaraImage& image, int x, int y
 
 void DrawImageMapped(const CanvasView& canvas, const TZeDaraImage& image, int x, int y,
                      const std::vector<int>& cols, const std::vector<int>& rows) {
+  canvas.CountVisits((long long)cols.size() * rows.size());
   for (std::size_t j = 0; j < rows.size(); ++j)
     for (std::size_t i = 0; i < cols.size(); ++i)
       if (std::uint32_t* p = canvas.PixelAt(x + int(i), y + int(j)))

@@ -22,7 +22,9 @@ struct SkinRect {
 class CanvasView {
  public:
   CanvasView() = default;
-  CanvasView(std::uint32_t* bits, int width, int height, int stride);
+  // visits, when given, counts the pixels the drawing operations go through.
+  CanvasView(std::uint32_t* bits, int width, int height, int stride,
+             std::uint64_t* visits = nullptr);
 
   // A view whose origin is (r.left, r.top) of this one and whose clip is the
   // part of r that lies inside this view's clip.
@@ -32,6 +34,9 @@ class CanvasView {
   int Height() const { return height_; }
   // The pixel at (x, y), or nullptr when it lies outside the clip.
   std::uint32_t* PixelAt(int x, int y) const;
+  void CountVisits(long long n) const {
+    if (visits_ && n > 0) *visits_ += std::uint64_t(n);
+  }
 
  private:
   std::uint32_t* bits_ = nullptr;
@@ -39,6 +44,7 @@ class CanvasView {
   int originX_ = 0, originY_ = 0;  // buffer position of the view's (0, 0)
   int width_ = 0, height_ = 0;
   SkinRect clip_;              // in buffer coordinates
+  std::uint64_t* visits_ = nullptr;
 };
 
 // A canvas that owns its pixels (tests, off-screen drawing).
@@ -49,10 +55,13 @@ class Canvas32 {
   int Height() const { return height_; }
   std::uint32_t At(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * width_ + x]; }
   std::uint32_t* Bits() { return pixels_.data(); }
-  CanvasView View() { return CanvasView(pixels_.data(), width_, height_, width_); }
+  CanvasView View() { return CanvasView(pixels_.data(), width_, height_, width_, &visits_); }
+  // Pixels the drawing operations went through on this canvas so far.
+  std::uint64_t Visits() const { return visits_; }
 
  private:
   int width_, height_;
+  std::uint64_t visits_ = 0;
   std::vector<std::uint32_t> pixels_;
 };
 

@@ -18,6 +18,16 @@ struct Surface {
   HDC dc = nullptr;
 };
 
+// What drawing into a buffer has cost so far: whole renders, the pixels
+// they covered (the buffer's area each time) and the pixels the drawing
+// operations went through (the window's own and its ancestors' pictures
+// under it). The figures only grow; a benchmark reads differences.
+struct PaintStats {
+  std::uint64_t renders = 0;
+  std::uint64_t area = 0;
+  std::uint64_t pixelVisits = 0;
+};
+
 class BackBuffer {
  public:
   BackBuffer() = default;
@@ -30,10 +40,16 @@ class BackBuffer {
   HDC Dc() const { return dc_; }
   int Width() const { return width_; }
   int Height() const { return height_; }
-  CanvasView View() { return CanvasView(bits_, width_, height_, width_); }
+  CanvasView View() { return CanvasView(bits_, width_, height_, width_, &stats_.pixelVisits); }
   Surface AsSurface() { return Surface{View(), dc_}; }
   // The pixel at (x, y) (0 outside the buffer); flushes pending GDI drawing.
   std::uint32_t At(int x, int y) const;
+  const PaintStats& Stats() const { return stats_; }
+  // Counts one render of the whole buffer.
+  void CountRender() {
+    ++stats_.renders;
+    stats_.area += std::uint64_t(width_) * std::uint64_t(height_);
+  }
 
  private:
   void Release();
@@ -42,6 +58,7 @@ class BackBuffer {
   HGDIOBJ oldBitmap_ = nullptr;
   std::uint32_t* bits_ = nullptr;
   int width_ = 0, height_ = 0;
+  PaintStats stats_;
 };
 
 }  // namespace lum::win

@@ -202,6 +202,7 @@ const BackBuffer& SkinWindow::Render() {
   GetClientRect(hwnd_, &rc);
   if (buffer_.Resize(rc.right, rc.bottom)) {
     SetViewportOrgEx(buffer_.Dc(), 0, 0, nullptr);
+    buffer_.CountRender();
     DrawWhole(buffer_.AsSurface());
     GdiFlush();
   }
