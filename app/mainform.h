@@ -12,11 +12,15 @@
 #include "app/mainview.h"
 #include "download/digests.h"
 #include "platform/platform.h"
+#include "skin/wheel.h"
 
 namespace lum {
 
 class MainForm {
  public:
+  // Positions the list's scroll bar moves per wheel notch.
+  static constexpr int kListWheelStep = 25;
+
   MainForm(Platform& p, IMainView& view, IInstallSteps& steps)
       : p_(p), view_(view), steps_(steps), list_(view) {}
   MainForm(const MainForm&) = delete;
@@ -31,8 +35,12 @@ class MainForm {
 
   // Builds the system list rows from the catalogue and enables Btn_setup.
   void Readsystolist();
-  void Sb_SyslistMouseWheelDown();
-  void Sb_SyslistMouseWheelUp();
+  // A wheel message over the list (delta 120 a notch, positive turned away
+  // from the user): the bar Bar1 moves 25 positions a notch, smaller steps
+  // their share, carried across messages.
+  void Sb_SyslistMouseWheel(int delta);
+  void Sb_SyslistMouseWheelDown();  // one notch towards the user
+  void Sb_SyslistMouseWheelUp();    // one notch away from the user
 
   // The home page's setup button: fixes the install mode, opens the list.
   void Btn_setupClick();
@@ -90,6 +98,7 @@ class MainForm {
   ListControlSet list_;
   RowLayout layout_;
   MainModel m_;
+  WheelAccumulator wheel_{kListWheelStep};
 };
 
 }  // namespace lum

@@ -12,7 +12,6 @@ namespace {
 constexpr std::uint32_t kNameColour = 0xF7B57E;  // RGB(126, 181, 247)
 constexpr std::uint32_t kNoteColour = 0x908E8C;  // RGB(140, 142, 144)
 constexpr std::uint32_t kLineColour = 0xFB811B;  // RGB(27, 129, 251)
-constexpr int kWheelStep = 25;
 
 std::string SlotName(RowSlot slot, int row) { return SlotNamePrefix(slot) + std::to_string(row); }
 
@@ -57,12 +56,14 @@ void MainForm::Readsystolist() {
   view_.SetEnabled("Btn_setup", true);
 }
 
-void MainForm::Sb_SyslistMouseWheelDown() {
-  view_.SetListScrollPosition(view_.ListScrollPosition() + kWheelStep);
+void MainForm::Sb_SyslistMouseWheel(int delta) {
+  // Turned away from the user: the list goes back towards its top. The bar
+  // clamps the position to its range.
+  if (int up = wheel_.Add(delta)) view_.SetListScrollPosition(view_.ListScrollPosition() - up);
 }
 
-void MainForm::Sb_SyslistMouseWheelUp() {
-  view_.SetListScrollPosition(view_.ListScrollPosition() - kWheelStep);
-}
+void MainForm::Sb_SyslistMouseWheelDown() { Sb_SyslistMouseWheel(-WheelAccumulator::kNotch); }
+
+void MainForm::Sb_SyslistMouseWheelUp() { Sb_SyslistMouseWheel(WheelAccumulator::kNotch); }
 
 }  // namespace lum

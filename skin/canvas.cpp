@@ -32,6 +32,19 @@ CanvasView CanvasView::Sub(const SkinRect& r) const {
   return v;
 }
 
+CanvasView CanvasView::Clipped(const SkinRect& r) const {
+  CanvasView v = *this;
+  v.clip_ = Intersect(clip_, SkinRect{originX_ + r.left, originY_ + r.top, r.width, r.height});
+  return v;
+}
+
+SkinRect CanvasView::Visible(const SkinRect& r) const {
+  SkinRect v = Intersect(clip_, SkinRect{originX_ + r.left, originY_ + r.top, r.width, r.height});
+  v.left -= originX_;
+  v.top -= originY_;
+  return v;
+}
+
 std::uint32_t* CanvasView::PixelAt(int x, int y) const {
   int bx = originX_ + x, by = originY_ + y;
   if (bx < clip_.left || bx >= clip_.Right() || by < clip_.top || by >= clip_.Bottom()) return nullptr;
@@ -64,26 +77,57 @@ std::uint32_t BlendOver(std::uint32_t dst, std::uint32_t src) {
 }
 
 void FillRectBlend(const CanvasView& canvas, const SkinRect& r, std::uint32_t colour) {
-  canvas.CountVisits((long long)r.width * r.height);
-  for (int y = r.top; y < r.Bottom(); ++y)
-    for (int x = r.left; x < r.Right(); ++x)
-      if (std::uint32_t* p = canvas.PixelAt(x, y)) *p = BlendOver(*p, colour);
+  const SkinRect v = canvas.Visible(r);
+  canvas.CountVisits((long long)v.width * v.height);
+  for (int y = v.top; y < v.Bottom(); ++y) {
+    std::uint32_t* row = canvas.RowAt(v.left, y);
+    for (int i = 0; i < v.width; ++i) row[i] = BlendOver(row[i], colour);
+  }
 }
 
+namespace {
+
+// One row of image pixels onto the canvas under the image's draw mode.
+inline void PutRow(std::uint32_t* dst, const std::uint32_t* src, int n, DrawMode mode) {
+  if (mode == DrawMode::dmOpaque) {
+    std::copy(src, src + n, dst);
+    return;
+  }
+  for (int i = 0; i < n; ++i) dst[i] = BlendOver(dst[i], src[i]);
+}
+
+}  // namespace
+
 void DrawImage(const CanvasView& canvas, const TZeDaraImage& image, int x, int y) {
-  canvas.CountVisits((long long)image.width * image.height);
-  for (int j = 0; j < image.height; ++j)
-    for (int i = 0; i < image.width; ++i)
-      if (std::uint32_t* p = canvas.PixelAt(x + i, y + j)) PutPixel(*p, image.At(i, j), image.drawMode);
+  const SkinRect v = canvas.Visible(SkinRect{x, y, image.width, image.height});
+  canvas.CountVisits((long long)v.width * v.height);
+  for (int dy = v.top; dy < v.Bottom(); ++dy)
+    PutRow(canvas.RowAt(v.left, dy), image.Row(dy - y) + (v.left - x), v.width, image.drawMode);
 }
 
 void DrawImageMapped(const CanvasView& canvas, const TZeDaraImage& image, int x, int y,
                      const std::vector<int>& cols, const std::vector<int>& rows) {
-  canvas.CountVisits((long long)cols.size() * rows.size());
-  for (std::size_t j = 0; j < rows.size(); ++j)
-    for (std::size_t i = 0; i < cols.size(); ++i)
-      if (std::uint32_t* p = canvas.PixelAt(x + int(i), y + int(j)))
-        PutPixel(*p, image.At(cols[i], rows[j]), image.drawMode);
+  const SkinRect v = canvas.Visible(SkinRect{x, y, int(cols.size()), int(rows.size())});
+  canvas.CountVisits((long long)v.width * v.height);
+  const bool opaque = image.drawMode == DrawMode::dmOpaque;
+  const int* col = cols.data() + (v.left - x);
+  for (int dy = v.top; dy < v.Bottom(); ++dy) {
+    const std::uint32_t* src = image.Row(rows[std::size_t(dy - y)]);
+    std::uint32_t* dst = canvas.RowAt(v.left, dy);
+    if (opaque)
+      for (int i = 0; i < v.width; ++i) dst[i] = src[col[i]];
+    else
+      for (int i = 0; i < v.width; ++i) dst[i] = BlendOver(dst[i], src[col[i]]);
+  }
+}
+
+void SetOpaque(const CanvasView& canvas, const SkinRect& r) {
+  const SkinRect v = canvas.Visible(r);
+  canvas.CountVisits((long long)v.width * v.height);
+  for (int y = v.top; y < v.Bottom(); ++y) {
+    std::uint32_t* row = canvas.RowAt(v.left, y);
+    for (int i = 0; i < v.width; ++i) row[i] |= 0xFF000000u;
+  }
 }
 
 }  // namespace lum

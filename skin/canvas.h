@@ -18,7 +18,9 @@ struct SkinRect {
 
 // A view onto pixels owned elsewhere. Coordinates are relative to the view's
 // origin; everything drawn is clipped to the view's clip rectangle, so a
-// sub-view of a child control's area never paints outside it.
+// sub-view of a child control's area never paints outside it. The drawing
+// operations go through the clipped part only: a parent drawn under a small
+// child costs the child's area, not the parent's.
 class CanvasView {
  public:
   CanvasView() = default;
@@ -29,11 +31,19 @@ class CanvasView {
   // A view whose origin is (r.left, r.top) of this one and whose clip is the
   // part of r that lies inside this view's clip.
   CanvasView Sub(const SkinRect& r) const;
+  // The same view (same origin) with its clip cut down to r, in view coordinates.
+  CanvasView Clipped(const SkinRect& r) const;
+  // The part of r (view coordinates) that drawing may touch.
+  SkinRect Visible(const SkinRect& r) const;
 
   int Width() const { return width_; }    // of the area the view stands for
   int Height() const { return height_; }
   // The pixel at (x, y), or nullptr when it lies outside the clip.
   std::uint32_t* PixelAt(int x, int y) const;
+  // The pixel at (x, y) without the clip test; for points inside Visible().
+  std::uint32_t* RowAt(int x, int y) const {
+    return bits_ + static_cast<std::ptrdiff_t>(originY_ + y) * stride_ + (originX_ + x);
+  }
   void CountVisits(long long n) const {
     if (visits_ && n > 0) *visits_ += std::uint64_t(n);
   }
@@ -80,8 +90,11 @@ void FillRectBlend(const CanvasView& canvas, const SkinRect& r, std::uint32_t co
 void DrawImage(const CanvasView& canvas, const TZeDaraImage& image, int x, int y);
 
 // Draws cols.size() × rows.size() pixels at (x, y): the pixel (i, j) comes
-// from the image's pixel (cols[i], rows[j]).
+// from the image's pixel (cols[i], rows[j]), which must lie in the image.
 void DrawImageMapped(const CanvasView& canvas, const TZeDaraImage& image, int x, int y,
                      const std::vector<int>& cols, const std::vector<int>& rows);
+
+// Makes r's pixels opaque (alpha 255), keeping their colour.
+void SetOpaque(const CanvasView& canvas, const SkinRect& r);
 
 }  // namespace lum

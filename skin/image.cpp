@@ -8,6 +8,11 @@ TZeDaraImage::TZeDaraImage(std::int32_t w, std::int32_t h, std::uint32_t fill, D
     : width(std::max(w, 0)), height(std::max(h, 0)),
       pixels(static_cast<std::size_t>(std::max(w, 0)) * std::max(h, 0), fill), drawMode(mode) {}
 
+bool TZeDaraImage::CoversOpaquely() const {
+  if (drawMode == DrawMode::dmOpaque) return true;
+  return std::all_of(pixels.begin(), pixels.end(), [](std::uint32_t p) { return PixelA(p) == 255; });
+}
+
 TZeDaraImage CopyRegion(const TZeDaraImage& src, int x, int y, int w, int h) {
   TZeDaraImage out(w, h, 0, src.drawMode);
   for (int row = 0; row < h; ++row) {

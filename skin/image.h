@@ -25,6 +25,9 @@ struct TZeDaraImage {
   bool Empty() const { return width <= 0 || height <= 0; }
   std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
   std::uint32_t& At(int x, int y) { return pixels[static_cast<std::size_t>(y) * width + x]; }
+  const std::uint32_t* Row(int y) const { return pixels.data() + static_cast<std::size_t>(y) * width; }
+  // Every pixel is drawn as it is: the draw mode is opaque, or every alpha is 255.
+  bool CoversOpaquely() const;
 };
 
 // Pixel helpers.

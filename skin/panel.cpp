@@ -7,12 +7,31 @@
 
 namespace lum {
 
-void DrawPanel(const CanvasView& parent, const TZeDaraPanel& panel, TZeDaraResManager& store) {
+void DrawPanel(const CanvasView& canvas, const TZeDaraPanel& panel, TZeDaraResManager& store) {
+  DrawPanel(canvas, panel, store.GetImageByName(panel.BackgroundImage));
+}
+
+bool PanelCoversOpaquely(const TZeDaraPanel& panel, const TZeDaraImage* image, bool imageOpaque) {
+  if (panel.Alpha >= 255) return true;
+  if (!image || image->Empty() || !imageOpaque) return false;
+  switch (panel.BackgroundFillType) {
+    case PanelFillType::Normal:
+      return panel.BackgroundOffsetX <= 0 && panel.BackgroundOffsetY <= 0 &&
+             panel.BackgroundOffsetX + image->width >= panel.Width &&
+             panel.BackgroundOffsetY + image->height >= panel.Height;
+    case PanelFillType::Stretch:
+    case PanelFillType::Tile:
+      return true;
+  }
+  return false;
+}
+
+void DrawPanel(const CanvasView& parent, const TZeDaraPanel& panel, const TZeDaraImage* image) {
   CanvasView canvas = parent.Sub(SkinRect{0, 0, panel.Width, panel.Height});
   if (panel.Alpha > 0)
     FillRectBlend(canvas, SkinRect{0, 0, panel.Width, panel.Height},
                   PixelFromColorRef(panel.Color, std::uint8_t(std::min(panel.Alpha, 255))));
-  if (const TZeDaraImage* image = store.GetImageByName(panel.BackgroundImage); image && !image->Empty()) {
+  if (image && !image->Empty()) {
     switch (panel.BackgroundFillType) {
       case PanelFillType::Normal:
         DrawImage(canvas, *image, panel.BackgroundOffsetX, panel.BackgroundOffsetY);
@@ -25,8 +44,12 @@ void DrawPanel(const CanvasView& parent, const TZeDaraPanel& panel, TZeDaraResMa
         int x0 = panel.BackgroundOffsetX % image->width, y0 = panel.BackgroundOffsetY % image->height;
         if (x0 > 0) x0 -= image->width;
         if (y0 > 0) y0 -= image->height;
-        for (int y = y0; y < panel.Height; y += image->height)
-          for (int x = x0; x < panel.Width; x += image->width) DrawImage(canvas, *image, x, y);
+        // Only the tiles that meet the visible part of the panel.
+        const SkinRect v = canvas.Visible(SkinRect{0, 0, panel.Width, panel.Height});
+        if (v.width <= 0 || v.height <= 0) break;
+        for (int y = y0 + (v.top - y0) / image->height * image->height; y < v.Bottom(); y += image->height)
+          for (int x = x0 + (v.left - x0) / image->width * image->width; x < v.Right(); x += image->width)
+            DrawImage(canvas, *image, x, y);
         break;
       }
     }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "skin/canvas.h"
+#include "skin/image.h"
 
 namespace lum {
 
@@ -30,7 +31,15 @@ struct TZeDaraPanel {
 // Draws the panel into canvas, whose origin is the panel's top left: the
 // fill, then the image (normal: natural size at the offset, with its draw
 // mode; stretch: nine-slice over the panel; tile: repeated from the offset),
-// then the border lines. Nothing is drawn outside the panel.
+// then the border lines. Nothing is drawn outside the panel. image is the
+// picture the panel's BackgroundImage named when it was set (null: none).
+void DrawPanel(const CanvasView& canvas, const TZeDaraPanel& panel, const TZeDaraImage* image);
+// The same with the picture looked up in store now.
 void DrawPanel(const CanvasView& canvas, const TZeDaraPanel& panel, TZeDaraResManager& store);
+
+// True when the panel's drawing hides everything under it: an opaque fill,
+// or a picture that is opaque (image->CoversOpaquely(), passed in so that
+// it is worked out once) and covers the whole panel.
+bool PanelCoversOpaquely(const TZeDaraPanel& panel, const TZeDaraImage* image, bool imageOpaque);
 
 }  // namespace lum

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "skin/canvas.h"
 #include "skin/image.h"
 
 namespace lum {
@@ -31,6 +32,9 @@ class TPngPictures {
   // Frame i as a new image with the strip's draw mode, or nothing when there
   // is no image or i is outside 0 .. Count - 1. The caller owns the frame.
   std::unique_ptr<TZeDaraImage> Frame(int i) const;
+  // Where frame i lies in the strip's image (the part Frame(i) copies); an
+  // empty rectangle when there is no such frame. Drawing from it costs no copy.
+  SkinRect FrameRect(int i) const;
   std::unique_ptr<TZeDaraImage> GetNormalImage() const { return Frame(Normal); }
   std::unique_ptr<TZeDaraImage> GetHotImage() const { return Frame(Hot); }
   std::unique_ptr<TZeDaraImage> GetPressedImage() const { return Frame(Pressed); }

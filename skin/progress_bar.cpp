@@ -23,14 +23,19 @@ ProgressGeometry ComputeProgressGeometry(const TZeDaraProgressBar& bar, int back
 }
 
 void DrawProgressBar(const CanvasView& canvas, const TZeDaraProgressBar& bar, TZeDaraResManager& store) {
-  const TZeDaraImage* background = store.GetImageByName(bar.Bar_Background);
-  const TZeDaraImage* fill = store.GetImageByName(bar.Bar_Progress);
+  DrawProgressBar(canvas, bar, store.GetImageByName(bar.Bar_Background),
+                  store.GetImageByName(bar.Bar_Progress));
+}
+
+void DrawProgressBar(const CanvasView& canvas, const TZeDaraProgressBar& bar,
+                     const TZeDaraImage* background, const TZeDaraImage* fill) {
   ProgressGeometry g = ComputeProgressGeometry(bar, background ? background->height : 0,
                                                fill ? fill->height : 0);
   if (!g.drawsPictures) return;
   if (background && !background->Empty())
     DrawNineSlice(canvas, *background, SkinRect{0, g.backgroundTop, bar.Width, background->height});
-  if (fill && !fill->Empty() && g.fillLength > 0) {
+  if (fill && !fill->Empty() && g.fillLength > 0 &&
+      canvas.Visible(SkinRect{0, g.fillTop, g.fillLength, fill->height}).width > 0) {
     std::vector<int> rows;
     AppendStretched(rows, 0, fill->height, fill->height);
     DrawImageMapped(canvas, *fill, 0, g.fillTop, CapsAxis(fill->width, g.fillLength, bar.BarLeftRightSize),

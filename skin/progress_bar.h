@@ -35,8 +35,13 @@ struct ProgressGeometry {
 ProgressGeometry ComputeProgressGeometry(const TZeDaraProgressBar& bar, int backgroundHeight,
                                          int fillHeight);
 
-// Draws the bar's pictures into canvas, whose origin is the bar's top left.
-// An image id that finds nothing is simply not drawn.
+// Draws the bar's pictures into canvas, whose origin is the bar's top left:
+// background and fill are the images the bar's ids named when they were set
+// (null: not drawn).
+void DrawProgressBar(const CanvasView& canvas, const TZeDaraProgressBar& bar,
+                     const TZeDaraImage* background, const TZeDaraImage* fill);
+// The same with both images looked up in store now; an id that finds
+// nothing is simply not drawn.
 void DrawProgressBar(const CanvasView& canvas, const TZeDaraProgressBar& bar, TZeDaraResManager& store);
 
 }  // namespace lum

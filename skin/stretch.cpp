@@ -62,9 +62,19 @@ std::vector<int> CapsAxis(int srcLen, int dstLen, int cap) {
 }
 
 void DrawNineSlice(const CanvasView& canvas, const TZeDaraImage& image, const SkinRect& r) {
-  if (image.Empty() || r.width <= 0 || r.height <= 0) return;
-  DrawImageMapped(canvas, image, r.left, r.top, NineSliceAxis(image.width, r.width),
-                  NineSliceAxis(image.height, r.height));
+  DrawNineSlice(canvas, image, SkinRect{0, 0, image.width, image.height}, r);
+}
+
+void DrawNineSlice(const CanvasView& canvas, const TZeDaraImage& image, const SkinRect& src,
+                   const SkinRect& r) {
+  if (image.Empty() || src.width <= 0 || src.height <= 0 || r.width <= 0 || r.height <= 0) return;
+  // Nothing of r is visible: the maps need not be made.
+  if (canvas.Visible(r).width <= 0 || canvas.Visible(r).height <= 0) return;
+  std::vector<int> cols = NineSliceAxis(src.width, r.width);
+  std::vector<int> rows = NineSliceAxis(src.height, r.height);
+  for (int& c : cols) c += src.left;
+  for (int& y : rows) y += src.top;
+  DrawImageMapped(canvas, image, r.left, r.top, cols, rows);
 }
 
 }  // namespace lum

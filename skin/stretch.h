@@ -28,5 +28,9 @@ std::vector<int> CapsAxis(int srcLen, int dstLen, int cap);
 
 // Draws the image nine-slice stretched into r.
 void DrawNineSlice(const CanvasView& canvas, const TZeDaraImage& image, const SkinRect& r);
+// Draws the part src of the image (a frame of a strip) nine-slice stretched
+// into r, as if that part were an image of its own.
+void DrawNineSlice(const CanvasView& canvas, const TZeDaraImage& image, const SkinRect& src,
+                   const SkinRect& r);
 
 }  // namespace lum

@@ -22,8 +22,11 @@ bool Application::Initialize(HINSTANCE instance, const wchar_t* title) {
   wc.lpszClassName = kAppClass;
   wc.hIcon = LoadIconW(instance, L"MAINICON");
   RegisterClassW(&wc);
-  // A zero-sized popup that is never shown: it owns the main window, so
-  // restoring or activating it brings the main window back.
+  // A zero-sized popup that is never shown and owns no window: the main
+  // window is a top-level window of its own (with its own taskbar button).
+  // This window stands for the program to other programs: the second
+  // instance restores or raises it, and restoring or activating it brings
+  // the main window back (WndProc).
   handle_ = CreateWindowExW(WS_EX_TOOLWINDOW, kAppClass, title, WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX,
                             0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
   return handle_ != nullptr;

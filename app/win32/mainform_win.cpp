@@ -224,7 +224,7 @@ bool Tvorel::CreateListPage(HWND page) {
   Name(sysListBg_, "SysList_bg");
   ScrollBoxArgs sa;
   sa.bounds = Bounds{4, 32, 822, 383};
-  sa.wheelStep = 25;
+  sa.wheelStep = lum::MainForm::kListWheelStep;
   sa.barParent = sysListBg_.Handle();
   sa.barBounds = Bounds{832, 3, 10, 396};
   sa.onMouseWheel = [this](int delta) {
@@ -356,10 +356,7 @@ void Tvorel::FormMouseDown() { DragMove(form_.Handle()); }
 
 void Tvorel::Btn_miniClick() { SendMessageW(form_.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0); }
 
-void Tvorel::Sb_SyslistMouseWheel(int delta) {
-  if (delta < 0) logic_.Sb_SyslistMouseWheelDown();
-  if (delta > 0) logic_.Sb_SyslistMouseWheelUp();
-}
+void Tvorel::Sb_SyslistMouseWheel(int delta) { logic_.Sb_SyslistMouseWheel(delta); }
 
 // The workflow may go on without dispatching messages after a page or a
 // banner changes (the boot preparation on Windows XP waits for nothing), so

@@ -60,6 +60,7 @@ bool TMlFormLayerBorder::Create(HWND form, const LayerBorderArgs& args) {
   if (!RegisterEdgeClass()) return false;
   form_ = form;
   args_ = args;
+  image_ = ZeDaraResManager().GetImageByName(args_.image);
   for (HWND& h : edges_) {
     h = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT,
                         kEdgeClass, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, SkinInstance(),
@@ -72,8 +73,7 @@ bool TMlFormLayerBorder::Create(HWND form, const LayerBorderArgs& args) {
 void TMlFormLayerBorder::Repaint(const RECT& frame) {
   int w = frame.right - frame.left, h = frame.bottom - frame.top;
   Canvas32 picture(w, h, 0);
-  if (const TZeDaraImage* image = ZeDaraResManager().GetImageByName(args_.image))
-    DrawNineSlice(picture.View(), *image, SkinRect{0, 0, w, h});
+  if (image_) DrawNineSlice(picture.View(), *image_, SkinRect{0, 0, w, h});
   // Each edge takes the band of the frame picture outside the form.
   int l = args_.left, t = args_.top, r = -args_.right, b = -args_.bottom;
   const RECT parts[kEdgeCount] = {

@@ -39,6 +39,7 @@ class TMlFormLayerBorder {
   HWND form_ = nullptr;
   HWND edges_[kEdgeCount] = {};
   LayerBorderArgs args_;
+  const TZeDaraImage* image_ = nullptr;  // args_.image, looked up when the border is made
   SIZE painted_{-1, -1};  // frame size the edges were last drawn for
 };
 

@@ -6,6 +6,8 @@ namespace lum::win {
 
 bool TZeDaraProgressBar::Create(HWND parent, const ProgressBarArgs& args) {
   args_ = args;
+  background_ = ZeDaraResManager().GetImageByName(args.bar.Bar_Background);
+  fill_ = ZeDaraResManager().GetImageByName(args.bar.Bar_Progress);
   font_.Set(args.font);
   SetTransparent(true);
   CreateArgs ca;
@@ -44,16 +46,14 @@ lum::TZeDaraProgressBar TZeDaraProgressBar::Sized() const {
 
 int TZeDaraProgressBar::FillLength() const {
   lum::TZeDaraProgressBar bar = Sized();
-  TZeDaraResManager& store = ZeDaraResManager();
-  const TZeDaraImage* bg = store.GetImageByName(bar.Bar_Background);
-  const TZeDaraImage* fg = store.GetImageByName(bar.Bar_Progress);
-  ProgressGeometry g = ComputeProgressGeometry(bar, bg ? bg->height : 0, fg ? fg->height : 0);
+  ProgressGeometry g = ComputeProgressGeometry(bar, background_ ? background_->height : 0,
+                                               fill_ ? fill_->height : 0);
   return g.drawsPictures ? g.fillLength : 0;
 }
 
 void TZeDaraProgressBar::Paint(const Surface& s) {
   lum::TZeDaraProgressBar bar = Sized();
-  DrawProgressBar(s.view, bar, ZeDaraResManager());
+  DrawProgressBar(s.view, bar, background_, fill_);
   if (args_.captionVisible && !args_.caption.empty()) {
     RECT r{0, 0, bar.Width, bar.Height};
     DrawSkinText(s, r, args_.caption, font_.Handle(), args_.fontColor,

@@ -37,6 +37,9 @@ class TZeDaraProgressBar : public SkinWindow {
  private:
   lum::TZeDaraProgressBar Sized() const;
   ProgressBarArgs args_;
+  // The two pictures, looked up once when the bar is made.
+  const TZeDaraImage* background_ = nullptr;
+  const TZeDaraImage* fill_ = nullptr;
   SkinFont font_;
 };
 

@@ -11,6 +11,14 @@ namespace lum::win {
 
 bool TZeDaraScrollBar::Create(HWND parent, const ScrollBarArgs& args) {
   args_ = args;
+  TZeDaraResManager& store = ZeDaraResManager();
+  static const char* const kStates[3] = {"_normal", "_highlight", "_down"};
+  track_ = store.GetImageByName(args.track);
+  for (int i = 0; i < 3; ++i) {
+    thumb_[i] = store.GetImageByName(args.thumb + kStates[i]);
+    up_[i] = store.GetImageByName(args.arrowUp + kStates[i]);
+    down_[i] = store.GetImageByName(args.arrowDown + kStates[i]);
+  }
   SetTransparent(true);
   CreateArgs ca;
   ca.className = L"LumoraSkinScrollBar";
@@ -49,24 +57,20 @@ TZeDaraScrollBar::Part TZeDaraScrollBar::HitTest(int y) const {
   return kThumb;
 }
 
-std::string TZeDaraScrollBar::PartImage(const std::string& base, Part part) const {
-  if (pressed_ == part) return base + "_down";
-  if (hot_ == part && pressed_ == kNone) return base + "_highlight";
-  return base + "_normal";
+const TZeDaraImage* TZeDaraScrollBar::PartImage(const TZeDaraImage* const (&states)[3], Part part) const {
+  if (pressed_ == part) return states[2];
+  if (hot_ == part && pressed_ == kNone) return states[1];
+  return states[0];
 }
 
 void TZeDaraScrollBar::Paint(const Surface& s) {
-  TZeDaraResManager& store = ZeDaraResManager();
   int w = s.view.Width(), h = s.view.Height();
-  if (const TZeDaraImage* t = store.GetImageByName(args_.track)) DrawNineSlice(s.view, *t, SkinRect{0, 0, w, h});
-  if (const TZeDaraImage* up = store.GetImageByName(PartImage(args_.arrowUp, kUp)))
-    DrawImage(s.view, *up, 0, 0);
-  if (const TZeDaraImage* dn = store.GetImageByName(PartImage(args_.arrowDown, kDown)))
-    DrawImage(s.view, *dn, 0, h - args_.arrowSize);
+  if (track_) DrawNineSlice(s.view, *track_, SkinRect{0, 0, w, h});
+  if (const TZeDaraImage* up = PartImage(up_, kUp)) DrawImage(s.view, *up, 0, 0);
+  if (const TZeDaraImage* dn = PartImage(down_, kDown)) DrawImage(s.view, *dn, 0, h - args_.arrowSize);
   int top, len;
   ThumbGeometry(top, len);
-  if (const TZeDaraImage* th = store.GetImageByName(PartImage(args_.thumb, kThumb)))
-    DrawNineSlice(s.view, *th, SkinRect{0, top, w, len});
+  if (const TZeDaraImage* th = PartImage(thumb_, kThumb)) DrawNineSlice(s.view, *th, SkinRect{0, top, w, len});
 }
 
 void TZeDaraScrollBar::HoverChanged() {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "skin/image.h"
 #include "skin/win32/skin_window.h"
 
 namespace lum::win {
@@ -41,9 +42,16 @@ class TZeDaraScrollBar : public SkinWindow {
   enum Part { kNone, kUp, kDown, kThumb, kPageUp, kPageDown };
   Part HitTest(int y) const;
   void MoveTo(int position);
-  std::string PartImage(const std::string& base, Part part) const;
+  // The picture a part shows in its present state (down, highlight or normal).
+  const TZeDaraImage* PartImage(const TZeDaraImage* const (&states)[3], Part part) const;
 
   ScrollBarArgs args_;
+  // The pictures, looked up once when the bar is made: the track, and the
+  // normal, highlight and down states of the thumb and of each arrow.
+  const TZeDaraImage* track_ = nullptr;
+  const TZeDaraImage* thumb_[3] = {};
+  const TZeDaraImage* up_[3] = {};
+  const TZeDaraImage* down_[3] = {};
   int content_ = 0, page_ = 0, position_ = 0;
   Part hot_ = kNone, pressed_ = kNone;
   int dragOffset_ = 0;  // mouse y minus thumb top when the thumb was grabbed

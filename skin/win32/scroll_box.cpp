@@ -17,6 +17,7 @@ UINT RangeMessage() {
 
 bool TZeDaraScrollBox::Create(HWND parent, const ScrollBoxArgs& args) {
   args_ = args;
+  wheel_ = WheelAccumulator(args.wheelStep);
   SetTransparent(true);
   CreateArgs ca;
   ca.className = L"LumoraSkinScrollBox";
@@ -106,10 +107,8 @@ bool TZeDaraScrollBox::HandleMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& resul
   if (msg == WM_MOUSEWHEEL) {
     int delta = GET_WHEEL_DELTA_WPARAM(wp);
     if (!(args_.onMouseWheel && args_.onMouseWheel(delta))) {
-      wheelRemainder_ += delta;
-      int notches = wheelRemainder_ / WHEEL_DELTA;
-      wheelRemainder_ -= notches * WHEEL_DELTA;
-      if (notches) ScrollTo(position_ - notches * args_.wheelStep);
+      // Turned away from the user: towards the top of the content.
+      if (int up = wheel_.Add(delta)) ScrollTo(position_ - up);
     }
     result = 0;
     return true;

@@ -2,10 +2,12 @@
 // The scroll box: a transparent container whose controls scroll vertically
 // under a skinned scroll bar at its right edge (shown only when the
 // controls reach below the visible area). The mouse wheel scrolls it by the
-// caller's step per notch, never above the top nor past the end.
+// caller's step per notch (smaller wheel steps move their share, see
+// WheelAccumulator), never above the top nor past the end.
 #include <functional>
 #include <memory>
 
+#include "skin/wheel.h"
 #include "skin/win32/scroll_bar.h"
 #include "skin/win32/skin_window.h"
 
@@ -21,8 +23,9 @@ struct ScrollBoxArgs {
   // frame around the box can carry it.
   HWND barParent = nullptr;
   Bounds barBounds;
-  // Told of every wheel notch (delta in WHEEL_DELTA units, positive away
-  // from the user) before the box scrolls; return true to keep it still.
+  // Told of every wheel message (its delta as the message carries it: 120
+  // a notch, positive away from the user) before the box scrolls; return
+  // true when the handler has moved the box itself, to keep it still.
   std::function<bool(int delta)> onMouseWheel;
 };
 
@@ -48,7 +51,7 @@ class TZeDaraScrollBox : public SkinWindow {
   TZeDaraScrollBar bar_;
   int position_ = 0;
   int content_ = 0;
-  int wheelRemainder_ = 0;
+  WheelAccumulator wheel_{20};  // takes the step per notch when the box is made
   bool rangePending_ = false;  // controls came or went since the last update
 };
 

@@ -47,9 +47,10 @@ void TZeDaraButton::Paint(const Surface& s) {
   ButtonFrame f = CurrentFrame();
   int shift = f.shifted ? args_.pressedOffset : 0;
   int w = s.view.Width(), h = s.view.Height();
-  if (pictures_.Active) {
-    if (std::unique_ptr<TZeDaraImage> frame = pictures_.Frame(f.frame))
-      DrawNineSlice(s.view, *frame, SkinRect{shift, shift, w, h});
+  if (pictures_.Active && pictures_.Picture()) {
+    const SkinRect frame = pictures_.FrameRect(f.frame);
+    if (frame.width > 0 && frame.height > 0)
+      DrawNineSlice(s.view, *pictures_.Picture(), frame, SkinRect{shift, shift, w, h});
   }
   if (args_.captionVisible && !args_.caption.empty()) {
     RECT r{shift, shift, w + shift, h + shift};

@@ -7,6 +7,8 @@ namespace lum::win {
 
 bool TZeDaraForm::Create(const FormArgs& args) {
   args_ = args;
+  picture_ = args.picture.empty() ? nullptr : ZeDaraResManager().GetImageByName(args.picture);
+  pictureOpaque_ = picture_ && !picture_->Empty() && picture_->CoversOpaquely();
   SetBackgroundColor(args.color);
   CreateArgs ca;
   ca.className = args_.className.c_str();
@@ -25,14 +27,14 @@ bool TZeDaraForm::Create(const FormArgs& args) {
 }
 
 void TZeDaraForm::Paint(const Surface& s) {
-  if (args_.picture.empty()) return;
+  if (!picture_) return;
   lum::TZeDaraPanel picture;
   picture.BackgroundImage = args_.picture;
   picture.BackgroundFillType = PanelFillType::Tile;
   picture.Alpha = 0;
   picture.Width = s.view.Width();
   picture.Height = s.view.Height();
-  DrawPanel(s.view, picture, ZeDaraResManager());
+  DrawPanel(s.view, picture, picture_);
 }
 
 bool TZeDaraForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {

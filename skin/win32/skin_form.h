@@ -32,9 +32,14 @@ class TZeDaraForm : public SkinWindow {
  protected:
   bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
   void Paint(const Surface& s) override;
+  // The tiled picture covers the form; when it has no see-through pixel the
+  // background colour under it is not drawn.
+  bool PaintCoversOpaquely() const override { return pictureOpaque_; }
 
  private:
   FormArgs args_;
+  const TZeDaraImage* picture_ = nullptr;  // looked up once, when the form is made
+  bool pictureOpaque_ = false;
   TMlFormLayerBorder border_;
   bool hasBorder_ = false;
 };

@@ -31,7 +31,7 @@ void TZeDaraLabel::Paint(const Surface& s) {
                TextFormat(args_.alignment, args_.wordWrap));
 }
 
-bool TZeDaraLabel::HandleMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+bool TZeDaraLabel::HandleMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
   if (!args_.onClick) {
     // A label without a click handler lets the mouse through to its parent.
     if (msg == WM_NCHITTEST) {
@@ -40,17 +40,19 @@ bool TZeDaraLabel::HandleMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
     }
     return false;
   }
-  switch (msg) {
-    case WM_SETCURSOR:
-      SetCursor(LoadCursorW(nullptr, IDC_HAND));
-      result = TRUE;
-      return true;
-    case WM_LBUTTONUP:
-      args_.onClick();
-      result = 0;
-      return true;
+  if (msg == WM_SETCURSOR) {
+    SetCursor(LoadCursorW(nullptr, IDC_HAND));
+    result = TRUE;
+    return true;
   }
-  return false;
+  // A click is a press on the label and its release over it, tracked as
+  // the buttons track theirs; a release alone (the press began elsewhere)
+  // is none.
+  const ClickStep step = TrackClick(msg, lp);
+  if (step == ClickStep::None || step == ClickStep::Dropped) return false;
+  if (step == ClickStep::Clicked) args_.onClick();
+  result = 0;
+  return true;
 }
 
 }  // namespace lum::win

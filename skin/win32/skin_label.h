@@ -1,7 +1,7 @@
 #pragma once
 // The transparent text label: its parent's picture shows through; the text
 // has a font, a colour, a horizontal alignment and optional word wrap. A
-// label may take clicks.
+// label may take clicks: a left press on it released over it.
 #include <functional>
 #include <string>
 

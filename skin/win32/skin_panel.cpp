@@ -6,6 +6,7 @@ namespace lum::win {
 
 bool TZeDaraPanel::Create(HWND parent, const PanelArgs& args) {
   args_ = args;
+  SetImage(args.picture.BackgroundImage);
   SetTransparent(true);
   CreateArgs ca;
   ca.className = L"LumoraSkinPanel";
@@ -17,14 +18,29 @@ bool TZeDaraPanel::Create(HWND parent, const PanelArgs& args) {
 
 void TZeDaraPanel::SetImage(const std::string& id) {
   args_.picture.BackgroundImage = id;
+  image_ = ZeDaraResManager().GetImageByName(id);
+  imageOpaque_ = image_ && image_->CoversOpaquely();
   Invalidate();
+}
+
+lum::TZeDaraPanel TZeDaraPanel::Sized() const {
+  lum::TZeDaraPanel p = args_.picture;
+  RECT rc{};
+  GetClientRect(Handle(), &rc);
+  p.Width = int(rc.right);
+  p.Height = int(rc.bottom);
+  return p;
 }
 
 void TZeDaraPanel::Paint(const Surface& s) {
   lum::TZeDaraPanel p = args_.picture;
   p.Width = s.view.Width();
   p.Height = s.view.Height();
-  DrawPanel(s.view, p, ZeDaraResManager());
+  DrawPanel(s.view, p, image_);
+}
+
+bool TZeDaraPanel::PaintCoversOpaquely() const {
+  return PanelCoversOpaquely(Sized(), image_, imageOpaque_);
 }
 
 bool TZeDaraPanel::HandleMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {

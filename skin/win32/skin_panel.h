@@ -18,15 +18,21 @@ struct PanelArgs {
 class TZeDaraPanel : public SkinWindow {
  public:
   bool Create(HWND parent, const PanelArgs& args);
+  // Names the background picture and looks it up now (a file of that name
+  // first, then the program's store); painting uses what was found.
   void SetImage(const std::string& id);
   void SetOnClick(std::function<void()> onClick) { args_.onClick = std::move(onClick); }
 
  protected:
   bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
   void Paint(const Surface& s) override;
+  bool PaintCoversOpaquely() const override;
 
  private:
+  lum::TZeDaraPanel Sized() const;
   PanelArgs args_;
+  const TZeDaraImage* image_ = nullptr;  // what args_.picture.BackgroundImage named
+  bool imageOpaque_ = false;
 };
 
 }  // namespace lum::win

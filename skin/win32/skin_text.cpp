@@ -32,10 +32,7 @@ void DrawSkinText(const Surface& s, const RECT& r, const std::wstring& text, HFO
   DrawTextW(s.dc, text.c_str(), int(text.size()), &box, format);
   if (old) SelectObject(s.dc, old);
   GdiFlush();
-  s.view.CountVisits((long long)(r.right - std::max<LONG>(r.left, 0)) * (r.bottom - std::max<LONG>(r.top, 0)));
-  for (int y = std::max<LONG>(r.top, 0); y < r.bottom; ++y)
-    for (int x = std::max<LONG>(r.left, 0); x < r.right; ++x)
-      if (std::uint32_t* p = s.view.PixelAt(x, y)) *p |= 0xFF000000u;
+  SetOpaque(s.view, SkinRect{int(r.left), int(r.top), int(r.right - r.left), int(r.bottom - r.top)});
 }
 
 }  // namespace lum::win

@@ -144,23 +144,21 @@ SkinWindow::ClickStep SkinWindow::TrackClick(UINT msg, LPARAM lp) {
   switch (msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-      clickHeld_ = true;
       SetCapture(hwnd_);
-      return ClickStep::Pressed;
+      return click_.Press();
     case WM_LBUTTONUP: {
-      const bool held = clickHeld_;
-      clickHeld_ = false;
-      if (GetCapture() == hwnd_) ReleaseCapture();
       RECT rc{};
       GetClientRect(hwnd_, &rc);
       POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-      return held && PtInRect(&rc, pt) ? ClickStep::Clicked : ClickStep::Released;
+      const bool over = PtInRect(&rc, pt) != FALSE;
+      // Released before the capture goes, so that the capture change below
+      // finds no press to drop.
+      const ClickStep step = click_.Release(over);
+      if (GetCapture() == hwnd_) ReleaseCapture();
+      return step;
     }
     case WM_CAPTURECHANGED:
-      if (clickHeld_ && reinterpret_cast<HWND>(lp) != hwnd_) {
-        clickHeld_ = false;
-        return ClickStep::Dropped;
-      }
+      if (reinterpret_cast<HWND>(lp) != hwnd_) return click_.Lost();
       return ClickStep::None;
   }
   return ClickStep::None;
@@ -177,6 +175,10 @@ void SkinWindow::TrackMouse() {
 }
 
 void SkinWindow::DrawWhole(const Surface& s) {
+  if (PaintCoversOpaquely()) {
+    Paint(s);
+    return;
+  }
   SkinWindow* parent = transparent_ ? FromHandle(GetParent(hwnd_)) : nullptr;
   if (parent) {
     // The parent draws itself shifted so that its pixels under this window

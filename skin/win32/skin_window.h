@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 
+#include "skin/click_tracker.h"
 #include "skin/win32/back_buffer.h"
 
 namespace lum::win {
@@ -84,14 +85,20 @@ class SkinWindow {
   void SetBackgroundColor(COLORREF colour) { background_ = colour; }
   bool MouseOver() const { return mouseOver_; }
 
-  // What a mouse message did to a click on this window. A left press (also
-  // the second press of a double click) captures the mouse; its release
-  // ends the capture and is a click when it happens over the window; losing
-  // the capture meanwhile drops the press. None for any other message.
-  enum class ClickStep { None, Pressed, Released, Clicked, Dropped };
+  // What a mouse message did to a click on this window (see ClickTracker).
+  // A left press (also the second press of a double click) captures the
+  // mouse; its release ends the capture and is a click when it happens over
+  // the window after a press on it; losing the capture meanwhile drops the
+  // press. None for any other message.
+  using ClickStep = ClickTracker::Step;
   ClickStep TrackClick(UINT msg, LPARAM lp);
   // A left press on the window is being held.
-  bool ClickHeld() const { return clickHeld_; }
+  bool ClickHeld() const { return click_.Held(); }
+
+  // True when Paint hides every pixel of the client area under opaque
+  // pixels: then neither the background colour nor the parent's picture is
+  // drawn under it first, since none of it would show.
+  virtual bool PaintCoversOpaquely() const { return false; }
 
   // The window's background and itself, drawn into s (client coordinates).
   void DrawWhole(const Surface& s);
@@ -107,7 +114,7 @@ class SkinWindow {
   bool transparent_ = false;
   COLORREF background_ = RGB(255, 255, 255);
   bool mouseOver_ = false;
-  bool clickHeld_ = false;
+  ClickTracker click_;
   std::function<void()> onMouseDown_;
 };
 

@@ -372,5 +372,34 @@ TEST(SystemList, WheelMovesTheBarBy25AndStopsAtItsEnds) {
   EXPECT_EQ(x.view.scroll, x.view.scrollMax);
 }
 
+TEST(SystemList, WheelMessagesMove25PerNotchOfTheirDelta) {
+  // Deltas as the wheel messages carry them (120 a notch, negative towards
+  // the user, which scrolls the list down); the bar's position after each.
+  struct Case {
+    const char* what;
+    std::vector<int> deltas;
+    std::vector<int> positions;
+  } cases[] = {
+      {"one message of two notches", {-240}, {50}},
+      {"four messages of 30", {-30, -30, -30, -30}, {6, 12, 18, 25}},
+      {"two notches down, then part of one back up", {-240, 60}, {50, 38}},
+      {"up at the top stays at the top", {120, 30}, {0, 0}},
+      {"past the end stops at the end", {-120 * 8, -120}, {163, 163}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Machine x;
+    x.AddD();
+    x.Run({kC, kD});
+    ASSERT_EQ(x.view.scrollMax, 163);
+    std::vector<int> positions;
+    for (int d : c.deltas) {
+      x.form.Sb_SyslistMouseWheel(d);
+      positions.push_back(x.view.scroll);
+    }
+    EXPECT_EQ(positions, c.positions);
+  }
+}
+
 }  // namespace
 }  // namespace lum::flowtest

@@ -1,5 +1,7 @@
 // Pixel-by-pixel checks of the skin's drawing: strip cutting, the button
-// state rule, nine-slice stretching, the progress bar, blending and panels.
+// state rule, nine-slice stretching, the progress bar, blending, panels, and
+// drawing through a clip (the same pixels as without it, at the cost of the
+// clipped area only).
 #include <gtest/gtest.h>
 
 #include "skin/canvas.h"
@@ -387,6 +389,197 @@ TEST(SkinPanel, TiledImageCoversThePanel) {
       EXPECT_EQ(SrcX(canvas.At(x, y)), (x + 2) % 3);
       EXPECT_EQ(SrcY(canvas.At(x, y)), y % 2);
     }
+}
+
+// ---- clipping -------------------------------------------------------------------
+
+// A picture that uses every drawing operation, some of it reaching past the
+// canvas: a half-transparent fill, a blended image partly off the canvas, an
+// opaque image, nine-slice stretching of a whole image and of a strip's
+// frame, a tiled panel, a progress bar, text-style alpha repair. Counts the
+// operations that could visit pixels.
+struct Scene {
+  std::shared_ptr<TZeDaraImage> big = CoordImage(70, 50, 1);        // larger than the canvas
+  std::shared_ptr<TZeDaraImage> opaque = CoordImage(9, 7, 2, DrawMode::dmOpaque);
+  std::shared_ptr<TZeDaraImage> strip = CoordImage(30, 8, 3);
+  std::shared_ptr<TZeDaraImage> tile = CoordImage(5, 3, 4);
+  mutable TZeDaraResManager store = StoreWith({{"Bg", CoordImage(20, 13, 5)}, {"Fg", CoordImage(20, 13, 6)}});
+  static constexpr int kOps = 10;
+
+  Scene() {
+    // See-through pixels, so that blending shows in the result.
+    for (int y = 0; y < big->height; ++y)
+      for (int x = 0; x < big->width; ++x)
+        if ((x + y) % 3 == 0) big->At(x, y) = (big->At(x, y) & 0x00FFFFFF) | 0x60000000u;
+  }
+
+  void Draw(const CanvasView& c) const {
+    FillRectBlend(c, {-3, 2, 40, 9}, 0x80FF0000u);
+    DrawImage(c, *big, -20, -11);
+    DrawImage(c, *opaque, 31, 19);
+    DrawNineSlice(c, *strip, {2, 14, 25, 13});
+    DrawNineSlice(c, *strip, SkinRect{10, 0, 10, 8}, SkinRect{12, 1, 27, 17});  // frame 1 of 3
+    TZeDaraPanel panel;
+    panel.Width = 17;
+    panel.Height = 11;
+    panel.Alpha = 0;
+    panel.BackgroundFillType = PanelFillType::Tile;
+    panel.BackgroundOffsetX = 2;
+    panel.BackgroundOffsetY = -1;
+    DrawPanel(c.Sub({20, 21, 17, 11}), panel, tile.get());
+    TZeDaraProgressBar bar;
+    bar.Bar_Background = "Bg";
+    bar.Bar_Progress = "Fg";
+    bar.Width = 33;
+    bar.Height = 15;
+    bar.Value = 61;
+    bar.BarLeftRightSize = 4;
+    DrawProgressBar(c.Sub({4, 24, 33, 15}), bar, store);
+    SetOpaque(c, {0, 0, 40, 5});
+  }
+};
+
+constexpr std::uint32_t kBase = 0x40102030u;  // a see-through base, so blending shows
+
+TEST(SkinClip, ClippedDrawingIsTheUnclippedPictureCutToTheClip) {
+  const Scene scene;
+  Canvas32 whole(40, 30, kBase);
+  scene.Draw(whole.View());
+  const SkinRect clips[] = {
+      {0, 0, 40, 30},   // everything
+      {13, 9, 1, 1},    // one pixel
+      {0, 0, 40, 1},    // the first row
+      {39, 0, 1, 30},   // the last column
+      {5, 6, 17, 9},    // inside, across several operations
+      {-10, -5, 15, 12},  // reaching out past the top left
+      {30, 20, 50, 50},   // reaching out past the bottom right
+      {50, 50, 10, 10},   // outside the canvas
+      {7, 7, 0, 5},       // empty
+  };
+  for (const SkinRect& clip : clips) {
+    SCOPED_TRACE(testing::Message() << clip.left << "," << clip.top << " " << clip.width << "x" << clip.height);
+    Canvas32 cut(40, 30, kBase);
+    scene.Draw(cut.View().Clipped(clip));
+    long long inside = 0;
+    for (int y = 0; y < 30; ++y)
+      for (int x = 0; x < 40; ++x) {
+        bool in = x >= clip.left && x < clip.Right() && y >= clip.top && y < clip.Bottom();
+        inside += in;
+        ASSERT_EQ(cut.At(x, y), in ? whole.At(x, y) : kBase) << x << "," << y;
+      }
+    // Every operation goes through at most the clipped area.
+    EXPECT_LE(cut.Visits(), std::uint64_t(Scene::kOps * inside));
+  }
+}
+
+TEST(SkinClip, AParentDrawnUnderAChildMatchesTheParentsOwnPicture) {
+  // A transparent control's buffer gets its parent's picture drawn shifted
+  // so that the parent's pixel at the control's place lands at (0, 0).
+  const Scene scene;
+  Canvas32 parent(40, 30, kBase);
+  scene.Draw(parent.View());
+  const SkinRect children[] = {{0, 0, 40, 30}, {3, 4, 10, 6}, {25, 17, 15, 13}, {-4, 20, 12, 20}, {12, 0, 1, 30}};
+  for (const SkinRect& child : children) {
+    SCOPED_TRACE(testing::Message() << child.left << "," << child.top << " " << child.width << "x" << child.height);
+    Canvas32 buffer(child.width, child.height, kBase);
+    scene.Draw(buffer.View().Sub({-child.left, -child.top, 40, 30}));
+    long long shown = 0;
+    for (int y = 0; y < child.height; ++y)
+      for (int x = 0; x < child.width; ++x) {
+        int px = x + child.left, py = y + child.top;
+        bool onParent = px >= 0 && px < 40 && py >= 0 && py < 30;
+        shown += onParent;
+        ASSERT_EQ(buffer.At(x, y), onParent ? parent.At(px, py) : kBase) << x << "," << y;
+      }
+    EXPECT_LE(buffer.Visits(), std::uint64_t(Scene::kOps * shown));
+  }
+}
+
+TEST(SkinClip, AWholeWindowPictureUnderASmallControlCostsTheControlsArea) {
+  // The main window's 920 × 600 picture under a 100 × 30 button.
+  auto picture = CoordImage(920, 600, 1);
+  Canvas32 button(100, 30, kBase);
+  DrawImage(button.View().Sub({-710, -14, 920, 600}), *picture, 0, 0);
+  EXPECT_EQ(button.Visits(), 100u * 30u);
+  EXPECT_EQ(button.At(0, 0), picture->At(710, 14));
+  EXPECT_EQ(button.At(99, 29), picture->At(809, 43));
+  // Nine-slice stretching and a fill likewise.
+  Canvas32 small(10, 10, kBase);
+  DrawNineSlice(small.View().Sub({-300, -200, 920, 600}), *picture, {0, 0, 900, 590});
+  FillRectBlend(small.View().Sub({-300, -200, 920, 600}), {0, 0, 920, 600}, 0x80FFFFFFu);
+  EXPECT_EQ(small.Visits(), 200u);
+}
+
+TEST(SkinStrip, AFrameDrawnFromTheStripIsTheCopiedFrameDrawn) {
+  for (bool stacked : {false, true}) {
+    auto image = stacked ? CoordImage(10, 65, 1) : CoordImage(74, 20, 1);  // remainders dropped
+    auto store = StoreWith({{"S", image}});
+    TPngPictures strip;
+    strip.SetImage("S", store);
+    strip.MultiLineMode = stacked;
+    for (int i = 0; i < 3; ++i)
+      for (SkinRect target : {SkinRect{0, 0, 24, 20}, SkinRect{1, 2, 40, 33}, SkinRect{3, 1, 9, 7}}) {
+        SCOPED_TRACE(testing::Message() << (stacked ? "stacked " : "") << i << " into " << target.width
+                                        << "x" << target.height);
+        Canvas32 copied(45, 40, kBase), direct(45, 40, kBase);
+        DrawNineSlice(copied.View(), *strip.Frame(i), target);
+        DrawNineSlice(direct.View(), *image, strip.FrameRect(i), target);
+        for (int y = 0; y < 40; ++y)
+          for (int x = 0; x < 45; ++x) ASSERT_EQ(direct.At(x, y), copied.At(x, y)) << x << "," << y;
+      }
+    EXPECT_EQ(strip.FrameRect(3).width, 0);
+  }
+}
+
+TEST(SkinPanel, CoversOpaquelyOnlyWhenNothingUnderItShows) {
+  // Each panel is drawn over two different backgrounds: the result may
+  // ignore the background exactly when the panel says it covers it.
+  auto opaque = CoordImage(12, 8, 1);
+  auto seeThrough = CoordImage(12, 8, 1);
+  seeThrough->At(5, 5) = 0xFE000000u;
+  auto opaqueMode = std::make_shared<TZeDaraImage>(*seeThrough);
+  opaqueMode->drawMode = DrawMode::dmOpaque;
+  auto smallOpaque = CoordImage(3, 2, 1);
+  struct Case {
+    const char* what;
+    std::shared_ptr<TZeDaraImage> image;
+    int alpha;
+    PanelFillType fill;
+    int offsetX, offsetY;
+    bool covers;
+  } cases[] = {
+      {"opaque fill, no picture", nullptr, 255, PanelFillType::Normal, 0, 0, true},
+      {"half fill, no picture", nullptr, 192, PanelFillType::Normal, 0, 0, false},
+      {"opaque picture of the panel's size", opaque, 0, PanelFillType::Normal, 0, 0, true},
+      {"opaque picture moved right", opaque, 0, PanelFillType::Normal, 1, 0, false},
+      {"opaque picture moved up, still covering", CoordImage(12, 10, 1), 0, PanelFillType::Normal, 0, -2, true},
+      {"one see-through pixel", seeThrough, 0, PanelFillType::Normal, 0, 0, false},
+      {"copied unchanged whatever its alpha", opaqueMode, 0, PanelFillType::Normal, 0, 0, true},
+      {"small opaque picture at natural size", smallOpaque, 0, PanelFillType::Normal, 0, 0, false},
+      {"small opaque picture tiled", smallOpaque, 0, PanelFillType::Tile, 1, 1, true},
+      {"small opaque picture stretched", smallOpaque, 0, PanelFillType::Stretch, 0, 0, true},
+      {"see-through picture tiled", seeThrough, 0, PanelFillType::Tile, 0, 0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TZeDaraPanel panel;
+    panel.Width = 12;
+    panel.Height = 8;
+    panel.Alpha = c.alpha;
+    panel.BackgroundFillType = c.fill;
+    panel.BackgroundOffsetX = c.offsetX;
+    panel.BackgroundOffsetY = c.offsetY;
+    const TZeDaraImage* image = c.image.get();
+    const bool covers = PanelCoversOpaquely(panel, image, image && image->CoversOpaquely());
+    EXPECT_EQ(covers, c.covers);
+    Canvas32 onBlack(12, 8, 0xFF000000u), onWhite(12, 8, kWhite);
+    DrawPanel(onBlack.View(), panel, image);
+    DrawPanel(onWhite.View(), panel, image);
+    bool same = true;
+    for (int y = 0; y < 8; ++y)
+      for (int x = 0; x < 12; ++x) same = same && onBlack.At(x, y) == onWhite.At(x, y);
+    EXPECT_EQ(same, c.covers);
+  }
 }
 
 }  // namespace

@@ -334,10 +334,15 @@ TEST_F(MainWindowTest, SetupWheelInstallThenCloseAnsweredCancelAndThenOk) {
     if (!check(WaitFor([&] { return PageShown(w, 1) && IsWindowVisible(H(w, "Pan_Banner2")); }, 5000),
                "setup button: system list with banner 2"))
       return;
-    // One notch down moves the list by 25; two up stop at its top.
+    // One notch down moves the list by 25, a message of two notches by 50,
+    // four quarter notches back up by 25; then up stops at its top.
     MouseWheel(CentreOf(box), -1);
     check(WaitFor([&] { return rowTop() == -25; }, 3000), "wheel down by 25");
-    MouseWheel(CentreOf(box), 2);
+    MouseWheelDelta(CentreOf(box), -2 * WHEEL_DELTA);
+    check(WaitFor([&] { return rowTop() == -75; }, 3000), "a two-notch message moves 50");
+    for (int i = 0; i < 4; ++i) MouseWheelDelta(CentreOf(box), WHEEL_DELTA / 4);
+    check(WaitFor([&] { return rowTop() == -50; }, 3000), "four quarter notches move 25");
+    MouseWheel(CentreOf(box), 3);
     check(WaitFor([&] { return rowTop() == 0; }, 3000), "wheel up stops at the top");
     Sleep(300);
     check(rowTop() == 0, "list stays at its top");

@@ -172,6 +172,11 @@ void MouseWheel(POINT screen, int notches) {
     SendMouse(MOUSEEVENTF_WHEEL, POINT{0, 0}, DWORD(step));
 }
 
+void MouseWheelDelta(POINT screen, int delta) {
+  MouseMove(screen);
+  SendMouse(MOUSEEVENTF_WHEEL, POINT{0, 0}, DWORD(delta));
+}
+
 void MouseDrag(POINT from, POINT by, int steps) {
   MouseMove(from);
   SendMouse(MOUSEEVENTF_LEFTDOWN);

@@ -141,6 +141,8 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs);
 void MouseMove(POINT screen);
 void MouseClick(POINT screen);
 void MouseWheel(POINT screen, int notches);  // positive: away from the user (up)
+// One wheel message of the given delta (120 a notch), as a fine wheel sends.
+void MouseWheelDelta(POINT screen, int delta);
 // Presses the left button at from, moves by `by` in equal steps, releases.
 void MouseDrag(POINT from, POINT by, int steps);
 // Centre of a window on the screen.

@@ -364,6 +364,39 @@ TEST_F(SkinControlsTest, LabelIsTransparentAndDrawsItsText) {
   EXPECT_EQ(changed, 0);
 }
 
+TEST_F(SkinControlsTest, LabelClicksOnlyAfterAPressOnItself) {
+  int clicks = 0;
+  LabelArgs la;
+  la.bounds = Bounds{20, 150, 80, 20};
+  la.caption = L"\u8FD4\u56DE";  // 返回
+  la.onClick = [&] { ++clicks; };
+  TZeDaraLabel label;
+  ASSERT_TRUE(label.Create(form().Handle(), la));
+  Pump();
+  // Messages: a release alone is no click; a press and a release over the
+  // label is one; a press released away from it is none.
+  SendMessageW(label.Handle(), WM_LBUTTONUP, 0, ClientPoint(10, 10));
+  EXPECT_EQ(clicks, 0);
+  SendMessageW(label.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, ClientPoint(10, 10));
+  SendMessageW(label.Handle(), WM_LBUTTONUP, 0, ClientPoint(10, 10));
+  EXPECT_EQ(clicks, 1);
+  SendMessageW(label.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, ClientPoint(10, 10));
+  SendMessageW(label.Handle(), WM_LBUTTONUP, 0, ClientPoint(200, 10));
+  EXPECT_EQ(clicks, 1);
+
+  // Real input: pressed on the form beside the label, moved onto it and
+  // released there is no click; pressed and released on it is one.
+  POINT on = ScreenCentre(label.Handle());
+  SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, on.x + 150, on.y + 40);
+  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, on.x, on.y);
+  SendMouse(MOUSEEVENTF_LEFTUP);
+  EXPECT_EQ(clicks, 1);
+  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  SendMouse(MOUSEEVENTF_LEFTUP);
+  EXPECT_EQ(clicks, 2);
+}
+
 TEST_F(SkinControlsTest, PanelBlendsItsPictureAndTakesClicks) {
   int clicks = 0;
   PanelArgs pa;
@@ -456,6 +489,12 @@ TEST_F(SkinControlsTest, WheelScrollsByTheStepAndStopsAtTopAndEnd) {
     EXPECT_EQ(rows[0]->GetBounds().y, -s.position);
     EXPECT_EQ(rows[4]->GetBounds().y, 180 - s.position);
   }
+  // Half notches (a fine wheel) move half the step each, the rest carried.
+  for (int expected : {12, 25}) {
+    SendMessageW(form().Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(short(-60))), MAKELPARAM(over.x, over.y));
+    EXPECT_EQ(box.Position(), expected);
+  }
+  box.ScrollTo(0);
   // A notch that reaches a row inside the box is passed up to the box.
   wheel(rows[1]->Handle(), -1);
   EXPECT_EQ(box.Position(), 25);
