@@ -80,7 +80,9 @@ std::unique_ptr<TZeDaraResManager> MakeResManagerFromResources(Platform& platfor
 using ResManagerSource = std::function<std::unique_ptr<TZeDaraResManager>()>;
 void SetResManagerSource(ResManagerSource source);
 TZeDaraResManager& ZeDaraResManager();
-// Drops the process-wide manager (end of program, tests).
+// Drops the process-wide manager (end of program, tests). Controls keep the
+// images they looked up when they were made, so this comes after their windows
+// are gone.
 void ReleaseResManager();
 
 }  // namespace lum
