@@ -5,7 +5,7 @@
 
 #include "platform/text.h"
 #include "tools/bootstore/boot_store.h"
-#include "tools/isoextract/command_line.h"
+#include "tools/common/command_line.h"
 
 namespace lum {
 namespace {

@@ -1,6 +1,7 @@
 #include "tools/isoextract/extract_tool.h"
 
 #include "platform/text.h"
+#include "tools/common/console.h"
 #include "tools/isoextract/iso9660.h"
 
 namespace lum {
@@ -134,6 +135,19 @@ ExtractResult RunIsoExtract(const std::vector<std::string>& args, IExtractFiles&
   result.written = target;
   result.message = "extracted " + req.path + " to " + target + " (" + std::to_string(entry.size) + " bytes)";
   return result;
+}
+
+int IsoExtractMain(int argc, char** argv, IExtractFiles& files) {
+  const std::vector<std::string> args = tool::Arguments(argc, argv);
+  ExtractResult r = RunIsoExtract(args, files);
+  ExtractRequest req;
+  std::string ignored;
+  bool silent = ParseExtractArgs(args, req, ignored) && req.silent;
+  if (r.exitCode != isoexit::Ok)
+    tool::PrintLine(tool::Stream::Err, "isoextract: " + r.message);
+  else if (!silent)
+    tool::PrintLine(tool::Stream::Out, r.message);
+  return r.exitCode;
 }
 
 }  // namespace lum

@@ -40,4 +40,10 @@ struct ExtractResult {
 
 ExtractResult RunIsoExtract(const std::vector<std::string>& args, IExtractFiles& files);
 
+// The program around RunIsoExtract: the process's arguments, the run, and its
+// report on the console (a failure as "isoextract: " and the message on the
+// error stream; success on the output stream unless -silent). Returns the
+// exit code.
+int IsoExtractMain(int argc, char** argv, IExtractFiles& files);
+
 }  // namespace lum

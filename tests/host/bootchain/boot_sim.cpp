@@ -7,7 +7,7 @@
 #include "platform/text.h"
 #include "tests/host/boot/test_support.h"
 #include "tools/bootstore/bootstore_tool.h"
-#include "tools/isoextract/command_line.h"
+#include "tools/common/command_line.h"
 #include "tools/isoextract/extract_tool.h"
 
 namespace lum::test {

@@ -1,7 +1,7 @@
 // Splitting the tools' command lines as Windows programs receive them.
 #include <gtest/gtest.h>
 
-#include "tools/isoextract/command_line.h"
+#include "tools/common/command_line.h"
 
 namespace lum {
 namespace {

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "tests/host/isoextract/iso_fixture.h"
-#include "tools/isoextract/command_line.h"
+#include "tools/common/command_line.h"
 #include "tools/isoextract/extract_tool.h"
 #include "tools/isoextract/posix/extract_files_posix.h"
 

@@ -6,10 +6,9 @@
 // Any other command line prints nothing and ends with exit code 1.
 #include <windows.h>
 
-#include <cstdio>
-#include <cstring>
 #include <new>
 
+#include "tools/common/console.h"
 #include "tools/disklist/disk_listing.h"
 #include "tools/disklist/win32/win_disk_system.h"
 
@@ -22,15 +21,14 @@ constexpr int kExitNoMemory = 2;
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2 || std::strcmp(argv[1], "-kelvast") != 0) return kExitUsage;
+  const std::vector<std::string> args = lum::tool::Arguments(argc, argv);
+  if (args.empty() || args[0] != "-kelvast") return kExitUsage;
   // No "insert a disk" boxes for empty card readers and floppy drives: the
   // tool runs unattended while the main program waits for it.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   try {
     lum::disklist::WinDiskSystem system;
-    const std::string text = lum::disklist::RunDiskListing(system);
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fflush(stdout);
+    lum::tool::WriteText(lum::tool::Stream::Out, lum::disklist::RunDiskListing(system));
   } catch (const std::bad_alloc&) {
     return kExitNoMemory;
   }

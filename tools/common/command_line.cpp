@@ -1,4 +1,4 @@
-#include "tools/isoextract/command_line.h"
+#include "tools/common/command_line.h"
 
 #include "platform/text.h"
 
