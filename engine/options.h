@@ -39,7 +39,7 @@ struct EngineOptions {
   // bytes have been written since the last time: on a fast link what a crash
   // costs stays a few MiB, not seconds' worth.
   std::chrono::milliseconds checkpointEvery{3000};
-  std::int64_t checkpointBytes = 8 << 20;
+  std::int64_t checkpointBytes = 4 << 20;
   std::chrono::seconds speedWindow{5};
 };
 

@@ -49,11 +49,16 @@ class Task::Receiver : public IHttpSink {
   }
 
   bool OnBody(const std::uint8_t* p, std::size_t n) override {
-    if (verdict != Verdict::Accepted || t_.CancelRequested()) return false;
+    if (verdict != Verdict::Accepted) return false;
+    // Bytes that have already arrived are kept when the task is stopped (the
+    // next start need not fetch them again), but not once the server's file
+    // is known to have changed.
+    const bool stopping = t_.CancelRequested();
+    if (stopping && t_.changed_.load()) return false;
     if (skip_ > 0) {
       std::size_t k = static_cast<std::size_t>(std::min<std::int64_t>(skip_, n));
       skip_ -= k, p += k, n -= k;
-      if (n == 0) return true;
+      if (n == 0) return !stopping;
     }
     std::int64_t take;
     bool moreUnwanted;
@@ -82,7 +87,7 @@ class Task::Receiver : public IHttpSink {
     }
     // A response that ends where the segment ends is read to its end, so the
     // connection stays usable for the next request.
-    return !moreUnwanted && take == static_cast<std::int64_t>(n);
+    return !stopping && !moreUnwanted && take == static_cast<std::int64_t>(n);
   }
 
  private:

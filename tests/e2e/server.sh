@@ -25,6 +25,13 @@
 #   S_URL_BADSUM  the images at 64 KiB/s with a SHA256SUMS whose line for
 #                 win7x64.gho is wrong (the others are right)
 # S_ACCESS is nginx's access log: which files the program asked for.
+#
+# S_URL_BIG serves what e2e_big_image puts under www/big/a/ (an image large
+# enough that a download can be cut and resumed) at E2E_BIG_RATE (default
+# 64k) per connection. S_BYTES logs every request with what was served:
+#   START-EPOCH URI STATUS BODY-BYTES "RANGE" "IF-RANGE"
+# (the start is when the request came, so runs can be told apart), and
+# e2e_served_bytes sums the bytes served for a path since a moment.
 
 # The catalogue's image file names, read from the catalogue source so the
 # server follows it.
@@ -96,6 +103,8 @@ daemon on;
 events { worker_connections 64; }
 http {
   access_log $S_DIR/logs/access.log;
+  log_format served '\$msec \$request_time \$uri \$status \$body_bytes_sent "\$http_range" "\$http_if_range"';
+  access_log $S_DIR/logs/bytes.log served;
   client_body_temp_path $S_DIR/tmp/body;
   proxy_temp_path $S_DIR/tmp/proxy;
   fastcgi_temp_path $S_DIR/tmp/fastcgi;
@@ -131,6 +140,10 @@ http {
       limit_rate 64k;
     }
     location = /badsum/a/SHA256SUMS { alias $S_DIR/www/badsum/SHA256SUMS; }
+    location /big/a/ {
+      alias $S_DIR/www/big/a/;
+      limit_rate ${E2E_BIG_RATE:-64k};
+    }
   }
 }
 CONF
@@ -140,11 +153,11 @@ CONF
       S_URL=http://127.0.0.1:$port S_ACCESS=$S_DIR/logs/access.log
       S_URL_PACED=$S_URL/paced S_URL_SLOW=$S_URL/slow S_URL_GONE=$S_URL/gone
       S_URL_NOSUMS=$S_URL/nosums S_URL_HTML=$S_URL/html S_URL_EMPTY=$S_URL/empty
-      S_URL_BADSUM=$S_URL/badsum
+      S_URL_BADSUM=$S_URL/badsum S_URL_BIG=$S_URL/big S_BYTES=$S_DIR/logs/bytes.log
       local _
       for _ in $(seq 50); do
         # The probe is not a request of the program: the log starts empty.
-        curl -fsI -o /dev/null "$S_URL/a/KRP8PE6F.ISO" && : >"$S_ACCESS" && return 0
+        curl -fsI -o /dev/null "$S_URL/a/KRP8PE6F.ISO" && : >"$S_ACCESS" && : >"$S_BYTES" && return 0
         sleep 0.1
       done
       e2e_server_stop
@@ -152,6 +165,30 @@ CONF
   done
   e2e_say "nginx did not start: $(cat "$S_DIR/logs/start.err")"
   return 1
+}
+
+# e2e_big_image NAME MIB SEED: a Ghost image of MIB MiB (plus SEED bytes, so
+# another seed is another length) under /big/a/, listed in its SHA256SUMS.
+# Written beside and renamed, so the server never serves half a file.
+e2e_big_image() {
+  local name=$1 mib=$2 seed=$3 root=$S_DIR/www/big/a
+  mkdir -p "$root"
+  python3 - "$root/$name.new" "$mib" "$seed" <<'PY' || return 1
+import random, sys
+path, mib, seed = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+size = mib * 1024 * 1024 + seed
+with open(path, "wb") as out:
+    out.write(b"\xFE\xEF\x01" + random.Random(seed).randbytes(size - 3))
+PY
+  mv -f "$root/$name.new" "$root/$name"
+  chmod -R a+rX "$S_DIR/www/big"
+  (cd "$root" && sha256sum -- "$name" >SHA256SUMS)
+}
+
+# e2e_served_bytes PATH SINCE: bytes served for PATH (a URI) by requests that
+# came at SINCE (seconds since the epoch) or later.
+e2e_served_bytes() {
+  awk -v uri="$1" -v since="$2" '$3 == uri && $1 - $2 >= since { n += $5 } END { print n + 0 }' "$S_BYTES"
 }
 
 e2e_server_stop() {

@@ -52,7 +52,7 @@ class ScriptedEngine : public IEngineLoader, public IEngineCalls {
     auto& s = scripts[h];
     Answer a = s.front();
     if (s.size() > 1) s.pop_front();
-    if (stopped.count(h) && stopHonoured) a.status = 2;
+    if (stopped.count(h) && stopHonoured && a.status != 4) a.status = 2;  // a finished task stays finished
     info.status = a.status;
     info.totalSize = a.total;
     info.received = a.received;
