@@ -10,6 +10,12 @@
 #   ghost-win7       win7       row 3 (Windows 7 64-bit)   legacy Ghost path, boot store
 #   ghost-xp         xp         row 1 (Windows XP)         legacy Ghost path, boot.ini
 #   uefi-win10-gpt   win10-gpt  row 5 (Windows 10 64-bit)  UEFI path: image, PE image, ramdisk entry
+#   ghost-win8       win8       row 7 (Windows 8 64-bit)   legacy Ghost path, boot store (Windows 8)
+#   ghost-win81      win81      row 7 (Windows 8 64-bit)   the same on Windows 8.1
+#   uefi-win7-gpt    win7-gpt   row 3 (Windows 7 64-bit)   UEFI path on Windows 7
+#   uefi-win10-32-gpt win10-32-gpt row 4 (Windows 10 32-bit) UEFI path, the X86 EFI set
+#                                                          (the set follows the program's
+#                                                          bitness check, see check_uefi_boot)
 #   ghost-no-sums    win7       row 2, no SHA256SUMS       the Ghost path with the image not checked
 #   download-404     win7       row 3, every file 404      the failure dialog, the program ends
 #   image-html       win7       row 3, HTML page as image  "not a valid image" dialog, the program ends
@@ -26,6 +32,7 @@
 #                                                          image host's only way: the Ghost path
 #   proxy-down       win7       row 3, the proxy stopped   the same settings: the failure dialog
 #
+# Every machine is a desktop ("运行环境：桌面环境" in the log).
 # The server publishes SHA256SUMS beside the images (except where said), so
 # the cases that install check that the image was checked.
 #
@@ -48,7 +55,7 @@ if [ "$case_name" = prepare ]; then
   mkdir -p "$work"
   e2e_init "$here/../.." "$work"
   E2E_PROGRAM_MACHINE=$(e2e_pe_machine "$exe")
-  for profile in win7 xp win10-gpt; do
+  for profile in $(e2e_profile_names); do
     e2e_profile "$profile" && e2e_fixtures || exit 1
     e2e_machine_arch
     e2e_base_prefix "$M_ARCH" || exit 1
@@ -61,6 +68,10 @@ case $case_name in
   ghost-win7)      profile=win7      row=3 server=paced ;;
   ghost-xp)        profile=xp        row=1 server=paced ;;
   uefi-win10-gpt)  profile=win10-gpt row=5 server=paced ;;
+  ghost-win8)      profile=win8      row=7 server=paced ;;
+  ghost-win81)     profile=win81     row=7 server=paced ;;
+  uefi-win7-gpt)   profile=win7-gpt  row=3 server=paced ;;
+  uefi-win10-32-gpt) profile=win10-32-gpt row=4 server=paced ;;
   ghost-no-sums)   profile=win7      row=2 server=nosums ;;
   download-404)    profile=win7      row=3 server=gone ;;
   image-html)      profile=win7      row=3 server=html ;;
@@ -143,6 +154,27 @@ answer_dialog() {
   e2e_click_screen $((l + 445)) $((t + 247))
   wait_end "after OK" "$end"
 }
+# Waits (up to 30 s) until the image's download has begun: the run log names
+# its address. A step says when it does not.
+wait_image_download() {
+  if ! e2e_wait_log "[Download Url] $url/a/$image" 30; then
+    e2e_step "image download" "failed: the log names no download of $url/a/$image within 30s"
+    return 1
+  fi
+}
+# Waits (up to 10 s) until the main window is hidden (not shown, or
+# minimised) or shown again (visible and not minimised); the checks read the
+# state afterwards.
+wait_main_window() {
+  local want=$1 start=$SECONDS line state
+  while [ $((SECONDS - start)) -lt 10 ]; do
+    line=$(e2e_top Tvorel)
+    state=$(e2e_field "$line" visible)$(e2e_field "$line" iconic)
+    if [ "$want" = shown ]; then [ "$state" = 10 ] && return 0; else [ "$state" != 10 ] && return 0; fi
+    sleep 0.2
+  done
+  return 1
+}
 # Waits up to SECONDS for the program to end; sets drive_ok when it did.
 wait_end() {
   local after=$1 limit=$2 start=$SECONDS
@@ -187,11 +219,10 @@ case $case_name in
     answer_dialog 01-refusal-dialog "refusal dialog" ;;
 
   close-message | session-end)
-    if e2e_drive_to_list && e2e_drive_install "$row"; then
+    if e2e_drive_to_list && e2e_drive_install "$row" && wait_image_download; then
       # The download runs (slow server): the program is asked to end from
       # outside, by Wine's taskkill (WM_CLOSE to its top-level windows, as
       # Task Manager's End task) or by the session's end.
-      sleep 2
       if [ "$case_name" = close-message ]; then
         asked=$(e2e_wine_out taskkill /im Lumora.exe 2>&1 | tr -d '\r')
         e2e_step "taskkill" "taskkill /im Lumora.exe: $asked"
@@ -220,7 +251,7 @@ case $case_name in
     if e2e_drive_to_list && e2e_drive_install "$row"; then
       # Btn_mini, then a second start while the first downloads.
       e2e_click 876 16
-      sleep 1
+      wait_main_window hidden
       before=$(e2e_top Tvorel)
       e2e_shot 04-minimised
       e2e_step "minimise" "Btn_mini clicked: $(sed 's/.*\(visible=[01] iconic=[01]\).*/\1/' <<<"$before")"
@@ -233,7 +264,7 @@ case $case_name in
       )
       second_rc=$?
       second_seconds=$((SECONDS - start))
-      sleep 1
+      wait_main_window shown
       after=$(e2e_top Tvorel)
       e2e_shot 05-raised
       e2e_step "second instance" "ended with $second_rc after ${second_seconds}s; the first: $(sed 's/.*\(visible=[01] iconic=[01] foreground=[01]\).*/\1/' <<<"$after")"
@@ -245,9 +276,8 @@ case $case_name in
     fi ;;
 
   tray-quit)
-    if e2e_drive_to_list && e2e_drive_install "$row"; then
+    if e2e_drive_to_list && e2e_drive_install "$row" && wait_image_download; then
       # The download runs (slow server): quit from the tray icon's menu.
-      sleep 2
       if e2e_tray_menu_click last 04-tray-menu; then
         e2e_step "tray menu" "退出 clicked during the download (screenshot 04-tray-menu.png)"
         for _ in $(seq 30); do e2e_lumora_running || break; sleep 0.5; done
@@ -281,12 +311,33 @@ grep -qaF $'\xE7\xB3\xBB\xE7\xBB\x9F' "$raw" && fail "UTF-8 text (系统) in the
 has "Begin" || fail "no Begin line"
 has "=+ Start =+" || fail "no Start line"
 has "NT版本：${P_NTDLL//./\\.}" || fail "NT version line is not the profile's ntdll $P_NTDLL: $(grep -F NT版本 <<<"$log")"
+# The system line, and the class the catalogue knows the system by (from
+# the ntdll version: Windows 8 is counted with Windows 7).
 case $P_WINVER in
-  winxp) sys="Windows XP" ver="5\\.1" ;;
-  win7) sys="Windows 7" ver="6\\.1" ;;
-  win10) sys="Windows 10" ver="10\\.0" ;;
+  winxp) sys="Windows XP" ver="5\\.1" class=WinXP ;;
+  win7) sys="Windows 7" ver="6\\.1" class=Win7 ;;
+  win8) sys="Windows 8" ver="6\\.2" class=Win7 ;;
+  win81) sys="Windows 8\\.1" ver="6\\.3" class=Win8 ;;
+  win10) class=Win10 ;;
 esac
-has "系统信息：${sys}.*\\((Version|Ver) ${ver}.*" || fail "system line does not name $sys: $(grep -F 系统信息 <<<"$log")"
+has "系统归类：$class" || fail "the system class is not $class: $(grep -F 系统归类 <<<"$log")"
+# Two bitnesses show in the log. The edition is the prefix's (the native
+# architecture): a 64-bit prefix playing a 32-bit Windows (M_NOTE) shows a
+# 64-bit one. The program's "64-bit Windows" (the x64 in the Windows 10 line,
+# the recommendation on GPT, the EFI set) is a 32-bit program running under
+# WOW64, so the 64-bit test build, which does not, takes any Windows for 32-bit.
+bits=64
+[ "$M_ARCH" = win32 ] && bits=32
+seen=x86
+[ "$M_ARCH" = win64 ] && [ "$E2E_PROGRAM_MACHINE" = i686 ] && seen=x64
+if [ "$P_WINVER" = win10 ]; then
+  has "系统信息：Windows 10 SP0\\(Ver ${P_NTDLL//./\\.}, ${seen}\\)" ||
+    fail "system line is not Windows 10, $seen: $(grep -F 系统信息 <<<"$log")"
+else
+  has "系统信息：${sys}.*\\(Version ${ver}, .*${bits}-bit Edition\\)" ||
+    fail "system line does not name $sys, $bits-bit: $(grep -F 系统信息 <<<"$log")"
+fi
+has "运行环境：桌面环境" || fail "the machine is not taken for a desktop: $(grep -F 运行环境 <<<"$log")"
 has "系统语言：中文简体" || fail "no Simplified Chinese language line"
 has "程序路径：C:\\\\Lumora\\\\" || fail "program path line is not C:\\Lumora\\"
 T=$'\t'
@@ -307,6 +358,11 @@ startup_log=$(sed '/ 读取系统列表$/q' <<<"$log")
 if [ $refused = 0 ]; then
   grep -qF "错误：" <<<"$startup_log" && fail "the start-up refused the machine: $(grep -F 错误： <<<"$startup_log")"
   has "读取系统列表" || fail "the start-up did not reach the system list"
+  # On GPT the list recommends the running Windows' class in the program's
+  # bitness.
+  if [ "$P_TABLE" = gpt ]; then
+    has "推荐：$class\\($seen\\)" || fail "the recommendation is not $class($seen): $(grep -F 推荐 <<<"$log")"
+  fi
 fi
 
 # The setup button and the install button: the mode and the image.
@@ -424,35 +480,35 @@ case $case_name in
     ;;
 esac
 
-case $case_name in
-  ghost-*)
-    # The Ghost command file: its first line restores the image by its disk
-    # and partition address onto the system partition, the second restarts.
-    [ -f "$c/Ghost.ba_" ] || fail "no C:\\Ghost.ba_"
-    first=$(iconv -f gbk -t utf-8 "$c/Ghost.ba_" 2>/dev/null | tr -d '\r' | sed -n 1p)
-    second=$(iconv -f gbk -t utf-8 "$c/Ghost.ba_" 2>/dev/null | tr -d '\r' | sed -n 2p)
-    [[ $first == "Ghost.exe -nousb -clone,mode=pload,src=\"1:2\\ZqGhost\\$image:1\",dst=1:1 "* ]] ||
-      fail "Ghost.ba_ first line does not restore 1:2\\ZqGhost\\$image:1 to 1:1: $first"
-    [ "$second" = restart ] || fail "Ghost.ba_ second line is not 'restart': $second"
-    # The restore environment: read-only, hidden and system; its boot record
-    # only where the boot store starts it (Vista and later).
-    for f in 'C:\wvldr' 'C:\Varnix.ima'; do locked "$f"; done
-    if [ "$P_BOOTINI" = 1 ]; then
-      [ -z "$(changed 'C:\wvldr.mbr')" ] || fail "C:\wvldr.mbr was written on Windows XP"
-    else
-      locked 'C:\wvldr.mbr'
-    fi
-    ;;
-esac
-
-case $case_name in
-  ghost-win7)
-    # The boot store: a bootsector entry "Lumora", default, \wvldr.mbr on C:;
-    # its export before the change kept as C:\Boot\BCD_.
-    store=$(find "$c" -maxdepth 2 -ipath "$c/boot/bcd" | head -1)
-    [ -n "$store" ] || fail "no boot store C:\\Boot\\BCD"
-    [ "$(changed 'C:\Boot\BCD_')" = new ] || fail "no export of the boot store C:\\Boot\\BCD_"
-    python3 - "${store:-/nonexistent}" <<'PY' || fail "the boot store has no default bootsector entry Lumora with path \\wvldr.mbr on partition=C:"
+# The checks of each boot path, for every case that takes it.
+#
+# The Ghost path: the command file and the restore environment.
+check_ghost_files() {
+  # The Ghost command file: its first line restores the image by its disk
+  # and partition address onto the system partition, the second restarts.
+  [ -f "$c/Ghost.ba_" ] || fail "no C:\\Ghost.ba_"
+  first=$(iconv -f gbk -t utf-8 "$c/Ghost.ba_" 2>/dev/null | tr -d '\r' | sed -n 1p)
+  second=$(iconv -f gbk -t utf-8 "$c/Ghost.ba_" 2>/dev/null | tr -d '\r' | sed -n 2p)
+  [[ $first == "Ghost.exe -nousb -clone,mode=pload,src=\"1:2\\ZqGhost\\$image:1\",dst=1:1 "* ]] ||
+    fail "Ghost.ba_ first line does not restore 1:2\\ZqGhost\\$image:1 to 1:1: $first"
+  [ "$second" = restart ] || fail "Ghost.ba_ second line is not 'restart': $second"
+  # The restore environment: read-only, hidden and system; its boot record
+  # only where the boot store starts it (Vista and later).
+  for f in 'C:\wvldr' 'C:\Varnix.ima'; do locked "$f"; done
+  if [ "$P_BOOTINI" = 1 ]; then
+    [ -z "$(changed 'C:\wvldr.mbr')" ] || fail "C:\wvldr.mbr was written on Windows XP"
+  else
+    locked 'C:\wvldr.mbr'
+  fi
+}
+# The Ghost path through the boot store (Vista and later).
+check_store_entry() {
+  # The boot store: a bootsector entry "Lumora", default, \wvldr.mbr on C:;
+  # its export before the change kept as C:\Boot\BCD_.
+  store=$(find "$c" -maxdepth 2 -ipath "$c/boot/bcd" | head -1)
+  [ -n "$store" ] || fail "no boot store C:\\Boot\\BCD"
+  [ "$(changed 'C:\Boot\BCD_')" = new ] || fail "no export of the boot store C:\\Boot\\BCD_"
+  python3 - "${store:-/nonexistent}" <<'PY' || fail "the boot store has no default bootsector entry Lumora with path \\wvldr.mbr on partition=C:"
 import sys
 objects, current = {}, None
 try:
@@ -473,37 +529,55 @@ ok = (len(entry) == 1 and objects[entry[0]].get("application") == "bootsector"
       and objects.get("{bootmgr}", {}).get("default") == entry[0])
 sys.exit(0 if ok else 1)
 PY
-    ;;
-  ghost-xp)
-    # boot.ini: the loader C:\wvldr as the default entry "Lumora" with a
-    # 3-second menu, the Windows line kept, the file read-only, hidden and
-    # system again; the backup boot.in_ holds the boot.ini before the run.
-    ini=$(iconv -f gbk -t utf-8 "$c/boot.ini" 2>/dev/null | tr -d '\r')
-    grep -qix 'C:\\wvldr=Lumora' <<<"$ini" || fail "boot.ini has no line C:\\wvldr=Lumora: $ini"
-    grep -qix 'default=C:\\wvldr' <<<"$ini" || fail "boot.ini's default is not C:\\wvldr: $ini"
-    grep -qix 'timeout=3' <<<"$ini" || fail "boot.ini's timeout is not 3: $ini"
-    grep -qF 'partition(1)\WINDOWS="Microsoft Windows XP Professional"' <<<"$ini" || fail "boot.ini lost the Windows line"
-    a=$(attributes 'C:\boot.ini')
-    [[ $a == *H* && $a == *S* && $a == *R* ]] || fail "boot.ini has attributes '$a', not hidden, system and read-only"
-    grep -qF 'default=multi(0)disk(0)rdisk(0)partition(1)\WINDOWS' "$c/boot.in_" 2>/dev/null ||
-      fail "no backup C:\\boot.in_ of the boot.ini before the run"
-    [ -z "$(find "$c" -maxdepth 2 -ipath "$c/boot/bcd")" ] || fail "a boot store was written on Windows XP"
-    ;;
-  uefi-win10-gpt)
-    # Both files downloaded, the PE image copied to C:\Boot, its WIM taken out,
-    # the hand-off file, and the ramdisk entry as default.
-    has "\\[Download Url\\] ${url//./\\.}/a/KRP8PE6F\\.ISO" || fail "no download of the PE image"
-    cmp -s "$M_DDIR/ZqGhost/KRP8PE6F.ISO" "$S_DIR/www/a/KRP8PE6F.ISO" || fail "D:\\ZqGhost\\KRP8PE6F.ISO is not the served ISO"
-    cmp -s "$c/Boot/KRP8PE6F.ISO" "$S_DIR/www/a/KRP8PE6F.ISO" 2>/dev/null ||
-      cmp -s "$c/BOOT/KRP8PE6F.ISO" "$S_DIR/www/a/KRP8PE6F.ISO" 2>/dev/null || fail "no copy of the PE image in C:\\Boot"
-    wim=$(find "$c" -maxdepth 2 -ipath "$c/boot/krp8pe6l.wim" | head -1)
-    [ -n "$wim" ] && [ "$(head -c 5 "$wim")" = MSWIM ] || fail "no C:\\Boot\\KRP8PE6L.WIM taken out of the ISO"
-    [ -f "$c/KFun.JP" ] || fail "no hand-off file C:\\KFun.JP"
-    [ -f "$M_DDIR/GFun.JP" ] || fail "no hand-off file D:\\GFun.JP"
-    [ -f "$c/Ghost.ba_" ] && fail "a Ghost command file was written on the UEFI path"
-    store=$(find "$c" -maxdepth 2 -ipath "$c/boot/bcd" | head -1)
-    grep -qiF 'ramdisk=[C:]\boot\KRP8PE6L.WIM' "${store:-/dev/null}" || fail "the boot store has no ramdisk entry for C:\\boot\\KRP8PE6L.WIM"
-    ;;
+}
+# The Ghost path through boot.ini (Windows XP).
+check_boot_ini() {
+  # boot.ini: the loader C:\wvldr as the default entry "Lumora" with a
+  # 3-second menu, the Windows line kept, the file read-only, hidden and
+  # system again; the backup boot.in_ holds the boot.ini before the run.
+  ini=$(iconv -f gbk -t utf-8 "$c/boot.ini" 2>/dev/null | tr -d '\r')
+  grep -qix 'C:\\wvldr=Lumora' <<<"$ini" || fail "boot.ini has no line C:\\wvldr=Lumora: $ini"
+  grep -qix 'default=C:\\wvldr' <<<"$ini" || fail "boot.ini's default is not C:\\wvldr: $ini"
+  grep -qix 'timeout=3' <<<"$ini" || fail "boot.ini's timeout is not 3: $ini"
+  grep -qF 'partition(1)\WINDOWS="Microsoft Windows XP Professional"' <<<"$ini" || fail "boot.ini lost the Windows line"
+  a=$(attributes 'C:\boot.ini')
+  [[ $a == *H* && $a == *S* && $a == *R* ]] || fail "boot.ini has attributes '$a', not hidden, system and read-only"
+  grep -qF 'default=multi(0)disk(0)rdisk(0)partition(1)\WINDOWS' "$c/boot.in_" 2>/dev/null ||
+    fail "no backup C:\\boot.in_ of the boot.ini before the run"
+  [ -z "$(find "$c" -maxdepth 2 -ipath "$c/boot/bcd")" ] || fail "a boot store was written on Windows XP"
+}
+# The UEFI path: the PE image in C:\Boot, the ramdisk entry, the EFI files.
+check_uefi_boot() {
+  # Both files downloaded, the PE image copied to C:\Boot, its WIM taken out,
+  # the hand-off file, and the ramdisk entry as default.
+  has "\\[Download Url\\] ${url//./\\.}/a/KRP8PE6F\\.ISO" || fail "no download of the PE image"
+  cmp -s "$M_DDIR/ZqGhost/KRP8PE6F.ISO" "$S_DIR/www/a/KRP8PE6F.ISO" || fail "D:\\ZqGhost\\KRP8PE6F.ISO is not the served ISO"
+  cmp -s "$c/Boot/KRP8PE6F.ISO" "$S_DIR/www/a/KRP8PE6F.ISO" 2>/dev/null ||
+    cmp -s "$c/BOOT/KRP8PE6F.ISO" "$S_DIR/www/a/KRP8PE6F.ISO" 2>/dev/null || fail "no copy of the PE image in C:\\Boot"
+  wim=$(find "$c" -maxdepth 2 -ipath "$c/boot/krp8pe6l.wim" | head -1)
+  [ -n "$wim" ] && [ "$(head -c 5 "$wim")" = MSWIM ] || fail "no C:\\Boot\\KRP8PE6L.WIM taken out of the ISO"
+  [ -f "$c/KFun.JP" ] || fail "no hand-off file C:\\KFun.JP"
+  [ -f "$M_DDIR/GFun.JP" ] || fail "no hand-off file D:\\GFun.JP"
+  [ -f "$c/Ghost.ba_" ] && fail "a Ghost command file was written on the UEFI path"
+  store=$(find "$c" -maxdepth 2 -ipath "$c/boot/bcd" | head -1)
+  grep -qiF 'ramdisk=[C:]\boot\KRP8PE6L.WIM' "${store:-/dev/null}" || fail "the boot store has no ramdisk entry for C:\\boot\\KRP8PE6L.WIM"
+  # The EFI boot files of the program's bitness ($seen): each stand-in
+  # carries its set's tag.
+  local f
+  for f in bootmgr.efi bootmgfw.efi memtest.efi zh-CN/bootmgfw.efi.mui zh-CN/bootmgr.efi.mui zh-CN/memtest.efi.mui; do
+    grep -qaF "stand-in for ${f#zh-CN/} ($seen EFI)" "$c/EFI/Microsoft/Boot/$f" 2>/dev/null ||
+      fail "C:\\EFI\\Microsoft\\Boot\\${f//\//\\} is not the $seen set's file"
+  done
+}
+
+case $case_name in
+  ghost-*)
+    check_ghost_files
+    if [ "$P_BOOTINI" = 1 ]; then check_boot_ini; else check_store_entry; fi ;;
+  uefi-*) check_uefi_boot ;;
+esac
+
+case $case_name in
   download-404)
     grep -q "\"GET /gone/a/$image HTTP/1.1\" 404" "$S_ACCESS" || fail "the server did not answer 404 for $image"
     has "下载失败" || fail "no 下载失败 line"
@@ -616,6 +690,6 @@ if [ $failures -ne 0 ]; then
   exit 1
 fi
 # A passing run keeps its report and screenshots, not its machine.
-WINEPREFIX=$M_PREFIX /usr/lib/wine/wineserver -k 2>/dev/null
+wine_server_stop "$M_PREFIX"
 rm -rf "$M_PREFIX"
 echo "$case_name: all checks passed ($(grep -c . <<<"$(printf '%s\n' "${R_STEPS[@]}")") steps; report $dir/report.txt)"

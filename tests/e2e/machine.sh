@@ -7,7 +7,8 @@
 #
 # Wine answers C: as partition 1 and D: as partition 2 of disk 0, so the
 # image puts the two partitions there with the profile's sizes; the disk
-# listing tool then describes the same drives Windows shows.
+# listing tool then describes the same drives Windows shows. The machine is a
+# desktop as Windows Setup leaves one (SetupType 0 under HKLM\SYSTEM\Setup).
 #
 #   source tests/e2e/common.sh tests/e2e/profiles.sh tests/e2e/machine.sh
 #   e2e_profile win7 && e2e_make_machine /path/to/prefix
@@ -101,8 +102,7 @@ e2e_base_prefix() {
       e2e_say "making the base Wine prefix ($arch) with wineboot, once"
       [ "$arch" = win32 ] && export WINEARCH=win32
       LUMORA_WINEPREFIX=$base "$E2E_REPO/scripts/wine-run" cmd /c exit 0 </dev/null >/dev/null 2>&1 9>&- || true
-      WINEPREFIX=$base /usr/lib/wine/wineserver -k </dev/null >/dev/null 2>&1 9>&- || true
-      WINEPREFIX=$base timeout 30 /usr/lib/wine/wineserver -w </dev/null >/dev/null 2>&1 9>&- || true
+      wine_server_stop "$base"
       rm -f "$base/.lumora-server"
       e2e_end_display "$base"
     fi
@@ -130,8 +130,7 @@ e2e_wine_out() {
 # Ends the prefix's Wine server and everything running in it, and forgets
 # that its services were started (scripts/wine-run starts them again).
 e2e_stop_wine() {
-  WINEPREFIX=$M_PREFIX /usr/lib/wine/wineserver -k 2>/dev/null || true
-  WINEPREFIX=$M_PREFIX timeout 30 /usr/lib/wine/wineserver -w 2>/dev/null || true
+  wine_server_stop "$M_PREFIX"
   rm -f "$M_PREFIX/.lumora-server"
 }
 
@@ -199,6 +198,13 @@ e2e_write_boot_ini() {
   e2e_wine attrib +s 'C:\boot.ini' >/dev/null 2>&1
 }
 
+# A desktop machine: Windows Setup ends by writing SetupType 0. A bare prefix
+# has no such value, which the program takes for a deployment environment.
+e2e_set_desktop() {
+  e2e_wine reg add 'HKLM\SYSTEM\Setup' /v SetupType /t REG_DWORD /d 0 /f >/dev/null 2>&1 ||
+    { e2e_say "cannot write SetupType"; return 1; }
+}
+
 e2e_install_recorder() {
   # Wine's own shutdown.exe is replaced in both system folders and set to
   # load the native file.
@@ -251,15 +257,14 @@ e2e_make_machine() {
   M_PROBE=$F_DIR/window_probe-$([ "$M_ARCH" = win32 ] && echo i686 || echo x86_64).exe
   [ -n "$M_NOTE" ] && e2e_say "note: $M_NOTE"
 
-  WINEPREFIX=$M_PREFIX /usr/lib/wine/wineserver -k 2>/dev/null || true
-  WINEPREFIX=$M_PREFIX timeout 30 /usr/lib/wine/wineserver -w 2>/dev/null || true
+  wine_server_stop "$M_PREFIX"
   e2e_end_display "$M_PREFIX"
   rm -rf "$M_PREFIX"
   mkdir -p "$(dirname "$M_PREFIX")"
   cp -a --reflink=auto "$E2E_BASE" "$M_PREFIX"
   rm -f "$M_PREFIX/.lumora-server"
 
-  e2e_set_version || return 1
+  e2e_set_version && e2e_set_desktop || return 1
   e2e_install_recorder
   local temp
   temp=$(e2e_wine_out cmd /c echo %TEMP% | tr -d '\r')

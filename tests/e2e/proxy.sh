@@ -37,7 +37,11 @@ CONF
   local _
   for _ in $(seq 50); do
     if curl -fsI -o /dev/null -x "$X_PROXY" "$X_URL/a/SHA256SUMS"; then
-      # The probe is not a request of the program: the server's log starts empty.
+      # The probe is not a request of the program: the server's log starts
+      # empty. nginx writes a request's line once the answer has gone out,
+      # which may be after curl has it, so the line is waited for first.
+      local _w
+      for _w in $(seq 50); do grep -q 'SHA256SUMS' "$S_ACCESS" 2>/dev/null && break; sleep 0.1; done
       : >"$S_ACCESS"
       return 0
     fi

@@ -7,6 +7,7 @@
 #   e2e_start_lumora EXE [URL]  copies EXE to C:\Lumora\Lumora.exe and starts it
 #                               with the image server at URL (default S_URL)
 #   e2e_wait_started SECONDS    waits for the log's "Start" line and the window
+#   e2e_wait_log TEXT SECONDS   waits for a line of the run log with TEXT in it
 #   e2e_shot NAME               screenshot of the display into $R_DIR/NAME.png
 #   e2e_session_close           ends the prefix's programs, the display helpers
 #   e2e_probe CLASS...          the program's windows of those classes (window_probe)
@@ -102,10 +103,7 @@ e2e_wait_started() {
   R_WAIT_WHY=""
   while [ $t -lt $((limit * 5)) ]; do
     [ $started = 0 ] && e2e_run_log 2>/dev/null | grep -qF "$E2E_RULE_START" && started=1
-    if [ $started = 1 ] && e2e_find_window; then
-      sleep 1 # let the first paint finish
-      return 0
-    fi
+    [ $started = 1 ] && e2e_find_window && return 0
     if ! e2e_lumora_running; then
       R_WAIT_WHY="the program ended"
       return 1
@@ -115,6 +113,16 @@ e2e_wait_started() {
   done
   R_WAIT_WHY="no $([ $started = 1 ] && echo "920x600 main window" || echo "\"Start\" line in the run log") after ${limit}s"
   return 1
+}
+
+# Waits until this run's part of the log has a line with TEXT in it; fails
+# after SECONDS or when the program ended without writing it.
+e2e_wait_log() {
+  local text=$1 limit=$2 start=$SECONDS
+  until e2e_run_log 2>/dev/null | grep -qF -- "$text"; do
+    [ $((SECONDS - start)) -lt "$limit" ] && e2e_lumora_running || return 1
+    sleep 0.2
+  done
 }
 
 e2e_shot() {

@@ -71,9 +71,15 @@ e2e_install_button_at() {
   else
     e2e_wheel 400 300 4 $notches
   fi
-  sleep 0.5
-  local want="746,$((E2E_LIST_TOP + top - pos)),846,$((E2E_LIST_TOP + top - pos + 30))" line
-  line=$(e2e_control "JXBUTTONI$row")
+  # The list scrolls as the program takes the wheel messages: the button is
+  # looked for until it is there, up to five seconds.
+  local want="746,$((E2E_LIST_TOP + top - pos)),846,$((E2E_LIST_TOP + top - pos + 30))" line start=$SECONDS
+  while :; do
+    line=$(e2e_control "JXBUTTONI$row")
+    [ "$(e2e_field "$line" rect)" = "$want" ] && [ "$(e2e_field "$line" visible)" = 1 ] && break
+    [ $((SECONDS - start)) -lt 5 ] || break
+    sleep 0.2
+  done
   if [ "$(e2e_field "$line" rect)" != "$want" ] || [ "$(e2e_field "$line" visible)" != 1 ]; then
     e2e_say "install button of row $row: expected at $want, the program has: ${line:-no such control}"
     return 1
@@ -145,8 +151,9 @@ e2e_drive_install() {
     e2e_step "download page" "failed: after the install button of row $row the window shows '$R_PAGE'"
     return 1
   fi
-  # A moment later the page shows the file's name, size and progress.
-  sleep 1
+  # The page shows a file's name, size and progress once its download has
+  # begun (the run log names its address).
+  e2e_wait_log "[Download Url] " 10
   e2e_shot 03-download
   e2e_step "download page" "reached after the install button of row $row (screenshot 03-download.png)"
 }
