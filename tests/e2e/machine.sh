@@ -198,16 +198,21 @@ e2e_write_boot_ini() {
   e2e_wine attrib +s 'C:\boot.ini' >/dev/null 2>&1
 }
 
-# A desktop machine: Windows Setup ends by writing SetupType 0. A bare prefix
-# has no such value, which the program takes for a deployment environment.
-e2e_set_desktop() {
-  e2e_wine reg add 'HKLM\SYSTEM\Setup' /v SetupType /t REG_DWORD /d 0 /f >/dev/null 2>&1 ||
-    { e2e_say "cannot write SetupType"; return 1; }
+# The machine's registry in one import: a desktop (Windows Setup ends by
+# writing SetupType 0; a bare prefix has no such value, which the program
+# takes for a deployment environment), and shutdown.exe loaded from the file
+# the recorder puts in the system folders rather than Wine's own.
+e2e_write_registry() {
+  local reg=$M_PREFIX/lumora-machine.reg
+  printf '%s\r\n' 'REGEDIT4' '' '[HKEY_LOCAL_MACHINE\SYSTEM\Setup]' '"SetupType"=dword:00000000' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\DllOverrides]' '"shutdown.exe"="native"' >"$reg"
+  e2e_wine regedit /s "$(e2e_winpath "$reg")" >/dev/null 2>&1 || { e2e_say "cannot import $reg"; return 1; }
+  rm -f "$reg"
 }
 
 e2e_install_recorder() {
-  # Wine's own shutdown.exe is replaced in both system folders and set to
-  # load the native file.
+  # Wine's own shutdown.exe is replaced in both system folders (the registry
+  # loads the native file).
   local win=$M_PREFIX/drive_c/windows
   if [ "$M_ARCH" = win32 ]; then
     cp "$F_DIR/restart_recorder-i686.exe" "$win/system32/shutdown.exe"
@@ -215,7 +220,6 @@ e2e_install_recorder() {
     cp "$F_DIR/restart_recorder-x86_64.exe" "$win/system32/shutdown.exe"
     cp "$F_DIR/restart_recorder-i686.exe" "$win/syswow64/shutdown.exe"
   fi
-  e2e_wine reg add 'HKCU\Software\Wine\DllOverrides' /v shutdown.exe /d native /f >/dev/null 2>&1
 }
 
 # A bcdedit.exe in the system folders that takes three seconds for every
@@ -264,7 +268,7 @@ e2e_make_machine() {
   cp -a --reflink=auto "$E2E_BASE" "$M_PREFIX"
   rm -f "$M_PREFIX/.lumora-server"
 
-  e2e_set_version && e2e_set_desktop || return 1
+  e2e_set_version && e2e_write_registry || return 1
   e2e_install_recorder
   local temp
   temp=$(e2e_wine_out cmd /c echo %TEMP% | tr -d '\r')
