@@ -156,8 +156,17 @@ CONF
       S_URL_BADSUM=$S_URL/badsum S_URL_BIG=$S_URL/big S_BYTES=$S_DIR/logs/bytes.log
       local _
       for _ in $(seq 50); do
-        # The probe is not a request of the program: the log starts empty.
-        curl -fsI -o /dev/null "$S_URL/a/KRP8PE6F.ISO" && : >"$S_ACCESS" && : >"$S_BYTES" && return 0
+        # The probe is not a request of the program: the logs start empty,
+        # emptied once nginx has written the probe's line (it writes after
+        # the answer, so curl may be back before the line is there).
+        if curl -fsI -o /dev/null "$S_URL/a/KRP8PE6F.ISO"; then
+          local waited
+          for waited in $(seq 50); do
+            grep -q KRP8PE6F "$S_ACCESS" 2>/dev/null && grep -q KRP8PE6F "$S_BYTES" 2>/dev/null && break
+            sleep 0.05
+          done
+          : >"$S_ACCESS" && : >"$S_BYTES" && return 0
+        fi
         sleep 0.1
       done
       e2e_server_stop
