@@ -1,6 +1,6 @@
 #include "app/startheader.h"
 
-#include "app/runlog.h"
+#include "platform/runlog.h"
 
 namespace lum {
 

@@ -1,6 +1,5 @@
 // The main window's creation and destruction: the start-up checks.
 #include "app/mainform.h"
-#include "app/runlog.h"
 #include "app/settings.h"
 #include "app/startheader.h"
 #include "catalogue/catalogue.h"
@@ -9,6 +8,7 @@
 #include "inspect/readdisk.h"
 #include "inspect/textutil.h"
 #include "inspect/volumes.h"
+#include "platform/runlog.h"
 #include "platform/text.h"
 
 namespace lum {

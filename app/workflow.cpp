@@ -2,7 +2,6 @@
 // downloads the chosen image (and in UEFI mode the PE image), prepares the
 // next start of the machine and opens the finish page.
 #include "app/mainform.h"
-#include "app/runlog.h"
 #include "boot/image_probe.h"
 #include "boot/payload_table.h"
 #include "boot/undo_journal.h"
@@ -10,6 +9,7 @@
 #include "download/digests.h"
 #include "download/url_name.h"
 #include "inspect/processes.h"
+#include "platform/runlog.h"
 #include "platform/text.h"
 
 namespace lum {

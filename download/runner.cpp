@@ -7,7 +7,7 @@
 #include "download/url_name.h"
 #include "engine/state_file.h"
 #include "inspect/processes.h"
-#include "app/runlog.h"
+#include "platform/runlog.h"
 #include "platform/text.h"
 
 namespace lum {

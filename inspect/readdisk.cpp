@@ -4,12 +4,12 @@
 #include <iterator>
 #include <vector>
 
-#include "app/runlog.h"
 #include "inspect/oserror.h"
 #include "inspect/partselect.h"
 #include "inspect/processes.h"
 #include "inspect/resources.h"
 #include "inspect/volumes.h"
+#include "platform/runlog.h"
 #include "platform/text.h"
 
 namespace lum {

@@ -1,6 +1,6 @@
 #include "inspect/resources.h"
 
-#include "app/runlog.h"
+#include "platform/runlog.h"
 
 namespace lum {
 

@@ -1,8 +1,8 @@
 #include "inspect/sysquery.h"
 
-#include "app/runlog.h"
 #include "inspect/fileversion.h"
 #include "inspect/regunit.h"
+#include "platform/runlog.h"
 #include "platform/text.h"
 
 namespace lum {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/runlog.h"
 #include "app/startheader.h"
+#include "platform/runlog.h"
 #include "platform/sim/sim_machine.h"
 
 namespace lum {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/mainform.h"
-#include "app/runlog.h"
+#include "platform/runlog.h"
 #include "tests/host/flow/flow_support.h"
 
 namespace lum::flowtest {

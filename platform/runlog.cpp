@@ -1,4 +1,4 @@
-#include "app/runlog.h"
+#include "platform/runlog.h"
 
 #include <cstdio>
 
