@@ -142,7 +142,7 @@ http {
     location = /badsum/a/SHA256SUMS { alias $S_DIR/www/badsum/SHA256SUMS; }
     location /big/a/ {
       alias $S_DIR/www/big/a/;
-      limit_rate ${E2E_BIG_RATE:-64k};
+      limit_rate ${E2E_BIG_RATE:-64k};  # big rate
     }
   }
 }
@@ -192,6 +192,13 @@ PY
   mv -f "$root/$name.new" "$root/$name"
   chmod -R a+rX "$S_DIR/www/big"
   (cd "$root" && sha256sum -- "$name" >SHA256SUMS)
+}
+
+# e2e_big_rate RATE: serves /big/a/ at RATE per connection from now on
+# (nginx reloaded; a request under way keeps its old worker and rate).
+e2e_big_rate() {
+  sed -i "s/limit_rate [^;]*;  # big rate/limit_rate $1;  # big rate/" "$S_DIR/nginx.conf"
+  /usr/sbin/nginx -p "$S_DIR" -c "$S_DIR/nginx.conf" -s reload 2>>"$S_DIR/logs/start.err"
 }
 
 # e2e_served_bytes PATH SINCE: bytes served for PATH (a URI) by requests that
