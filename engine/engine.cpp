@@ -14,7 +14,7 @@ void RateLimiter::SetRate(std::int64_t bytesPerSecond) {
   limited_ = rate_ > 0;
 }
 
-void RateLimiter::Consume(std::size_t bytes) {
+void RateLimiter::Consume(std::size_t bytes, const std::atomic<bool>& cancel) {
   if (!limited_.load(std::memory_order_relaxed)) return;
   std::chrono::steady_clock::time_point wakeAt;
   {
@@ -28,7 +28,12 @@ void RateLimiter::Consume(std::size_t bytes) {
     next_ += std::chrono::duration_cast<std::chrono::steady_clock::duration>(
         std::chrono::duration<double>(static_cast<double>(bytes) / static_cast<double>(rate_)));
   }
-  std::this_thread::sleep_until(wakeAt);
+  while (!cancel.load(std::memory_order_relaxed)) {
+    auto now = std::chrono::steady_clock::now();
+    if (now >= wakeAt) break;
+    using Duration = std::chrono::steady_clock::duration;
+    std::this_thread::sleep_for(std::min<Duration>(wakeAt - now, std::chrono::milliseconds(20)));
+  }
 }
 
 Engine::Engine(std::shared_ptr<IHttpTransport> transport, std::shared_ptr<IEngineFiles> files,

@@ -47,8 +47,10 @@ struct EngineOptions {
 class RateLimiter {
  public:
   void SetRate(std::int64_t bytesPerSecond);
-  // Sleeps as long as needed to keep under the rate; returns at once when unlimited.
-  void Consume(std::size_t bytes);
+  // Sleeps as long as needed to keep under the rate; returns at once when
+  // unlimited, and as soon as `cancel` is set (a stop must not wait out the
+  // allowance of every connection).
+  void Consume(std::size_t bytes, const std::atomic<bool>& cancel);
 
  private:
   std::atomic<bool> limited_{false};

@@ -83,7 +83,7 @@ class Task::Receiver : public IHttpSink {
         buf_.insert(buf_.end(), p, p + k);
         p += k, left -= k;
       }
-      t_.settings_->limiter.Consume(static_cast<std::size_t>(take));
+      t_.settings_->limiter.Consume(static_cast<std::size_t>(take), t_.cancel_);
     }
     // A response that ends where the segment ends is read to its end, so the
     // connection stays usable for the next request.
