@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Downloads cut short and taken up again: the real Lumora.exe under Wine on
-# the win7 machine, row 3 (Windows 7 64-bit), whose image is a 16 MiB file
-# served at 64 KiB/s per connection (about 30 seconds with the engine's eight
-# connections), so that a download can be cut part way.
+# the win7 machine, row 3 (Windows 7 64-bit), whose image is a 32 MiB file
+# served at 96 KiB/s per connection (about 45 seconds with the engine's eight
+# connections), so that a download can be cut part way and what is left is
+# large next to the few pieces a resumed run's splits may cut.
 #
 #   resume_test.sh CASE Lumora.exe FerroYX.exe WORK-DIR
 #
@@ -44,7 +45,7 @@ ok() { echo "ok: $*"; }
 
 e2e_run_begin "$exe" "$tool" "$dir/prefix" "$dir/run" || { echo "FAIL: the machine or the server could not be made"; exit 1; }
 image=$(e2e_catalogue_files | sed -n "${row}p")
-e2e_big_image "$image" 16 1 || { echo "FAIL: the big image could not be made"; exit 1; }
+e2e_big_image "$image" 32 1 || { echo "FAIL: the big image could not be made"; exit 1; }
 uri=/big/a/$image
 served_file=$S_DIR/www/big/a/$image
 target=$M_DDIR/ZqGhost/$image
@@ -188,7 +189,7 @@ remainder=$((total - proved))
 
 if [ "$case_name" = changed ]; then
   # Another image of another length: nginx's ETag and Last-Modified change.
-  e2e_big_image "$image" 16 7 || fail "the image could not be replaced"
+  e2e_big_image "$image" 32 7 || fail "the image could not be replaced"
   remainder=$(stat -c %s "$served_file")
 fi
 

@@ -28,7 +28,7 @@
 #
 # S_URL_BIG serves what e2e_big_image puts under www/big/a/ (an image large
 # enough that a download can be cut and resumed) at E2E_BIG_RATE (default
-# 64k) per connection. S_BYTES logs every request with what was served:
+# 96k) per connection. S_BYTES logs every request with what was served:
 #   START-EPOCH URI STATUS BODY-BYTES "RANGE" "IF-RANGE"
 # (the start is when the request came, so runs can be told apart), and
 # e2e_served_bytes sums the bytes served for a path since a moment.
@@ -142,7 +142,7 @@ http {
     location = /badsum/a/SHA256SUMS { alias $S_DIR/www/badsum/SHA256SUMS; }
     location /big/a/ {
       alias $S_DIR/www/big/a/;
-      limit_rate ${E2E_BIG_RATE:-64k};  # big rate
+      limit_rate ${E2E_BIG_RATE:-96k};
     }
   }
 }
@@ -192,13 +192,6 @@ PY
   mv -f "$root/$name.new" "$root/$name"
   chmod -R a+rX "$S_DIR/www/big"
   (cd "$root" && sha256sum -- "$name" >SHA256SUMS)
-}
-
-# e2e_big_rate RATE: serves /big/a/ at RATE per connection from now on
-# (nginx reloaded; a request under way keeps its old worker and rate).
-e2e_big_rate() {
-  sed -i "s/limit_rate [^;]*;  # big rate/limit_rate $1;  # big rate/" "$S_DIR/nginx.conf"
-  /usr/sbin/nginx -p "$S_DIR" -c "$S_DIR/nginx.conf" -s reload 2>>"$S_DIR/logs/start.err"
 }
 
 # e2e_served_bytes PATH SINCE: bytes served for PATH (a URI) by requests that
